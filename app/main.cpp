@@ -1,1 +1,7 @@
-int main() { return 0; }  // replaced by the application start-up
+#include "app/query_app.h"
+
+int main(int argc, char** argv) {
+    CQueryApp app(argc, argv);
+    app.InitInstance();
+    return 0;
+}

@@ -1,1 +1,416 @@
-// placeholder until this subject lands
+#include "db/odbc_conn.h"
+
+#include "platform/codepage.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+bool Succeeded(SQLRETURN rc) {
+    return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
+}
+
+SQLCHAR* AsSqlChar(char* text) {
+    return reinterpret_cast<SQLCHAR*>(text);
+}
+
+// Written into every indicator before a fetch: a cell still holding it after
+// the fetch was not reported on, so its buffer counts as fully written.
+constexpr SQLLEN kUnreported = std::numeric_limits<SQLLEN>::min();
+
+// The length of text without a UTF-8 sequence cut off at its end. Only a
+// sequence whose lead byte promises more bytes than are left is dropped;
+// anything else malformed is left for the code-page conversion to mark.
+std::size_t WithoutCutUtf8Tail(const char* text, std::size_t length) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    std::size_t start = length;
+    int continuation = 0;
+    while (start > 0 && continuation < 3 && (p[start - 1] & 0xC0) == 0x80) {
+        --start;
+        ++continuation;
+    }
+    if (start == 0) return length;
+    unsigned char lead = p[start - 1];
+    std::size_t needed = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    std::size_t present = length - (start - 1);
+    return present < needed ? start - 1 : length;
+}
+
+// CP932 lead bytes as the code page defines them, the IBM extension rows
+// 0xF0-0xFC included (the conversion produces those for some kanji).
+bool IsCp932Lead(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// The longest prefix of a CP932 text that fits limit bytes without splitting
+// a double-byte character.
+std::size_t Cp932PrefixLength(const std::string& text, std::size_t limit) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t step = IsCp932Lead(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+        if (i + step > limit) break;
+        i += step;
+    }
+    return i;
+}
+
+bool NeedsBraces(std::string_view value) {
+    if (value.empty()) return false;
+    if (value.front() == ' ' || value.back() == ' ') return true;
+    return value.find_first_of(";{}=") != std::string_view::npos;
+}
+
+void AppendAttribute(std::string& out, std::string_view key, std::string_view value) {
+    out += key;
+    out += '=';
+    if (!NeedsBraces(value)) {
+        out += value;
+        return;
+    }
+    out += '{';
+    for (char c : value) {
+        out += c;
+        if (c == '}') out += '}';
+    }
+    out += '}';
+}
+
+// One catalogue argument in the driver's encoding: an empty text goes as a
+// null pointer with length 0, any other with its measured length.
+class CatalogArg {
+public:
+    explicit CatalogArg(std::string_view cp932) : text_(platform::Cp932ToUtf8(cp932)) {}
+    SQLCHAR* Data() { return text_.empty() ? nullptr : AsSqlChar(text_.data()); }
+    SQLSMALLINT Length() const { return static_cast<SQLSMALLINT>(text_.size()); }
+    bool Fits() const { return text_.size() <= SHRT_MAX; }
+
+private:
+    std::string text_;
+};
+
+}  // namespace
+
+std::string BuildConnectionString(std::string_view dsn, std::string_view user,
+                                  std::string_view password) {
+    std::string out;
+    out.reserve(dsn.size() + user.size() + password.size() + 16);
+    AppendAttribute(out, "DSN", dsn);
+    out += ';';
+    AppendAttribute(out, "UID", user);
+    out += ';';
+    AppendAttribute(out, "PWD", password);
+    return out;
+}
+
+COdbcConn::COdbcConn() {
+    lastReturn_ = SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &envHandle_);
+    lastReturn_ = SQLSetEnvAttr(envHandle_, SQL_ATTR_ODBC_VERSION,
+                                reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(SQL_OV_ODBC3)), 0);
+    lastReturn_ = SQLAllocHandle(SQL_HANDLE_DBC, envHandle_, &connHandle_);
+}
+
+COdbcConn::~COdbcConn() {
+    auto lock = Lock();
+    // The owner normally disconnects first; a connection still open here
+    // would make freeing the connection handle fail and leak it.
+    if (stmtHandle_ != SQL_NULL_HSTMT) FreeStatement();
+    if (connected_) Disconnect();
+    lastReturn_ = SQLFreeHandle(SQL_HANDLE_DBC, connHandle_);
+    lastReturn_ = SQLFreeHandle(SQL_HANDLE_ENV, envHandle_);
+}
+
+int COdbcConn::Connect(std::string_view dsn, std::string_view user, std::string_view password) {
+    auto lock = Lock();
+    std::string connectionString =
+        BuildConnectionString(platform::Cp932ToUtf8(dsn), platform::Cp932ToUtf8(user),
+                              platform::Cp932ToUtf8(password));
+    SQLCHAR completed[256];
+    SQLSMALLINT completedLength = 0;
+    lastReturn_ = SQLDriverConnect(connHandle_, nullptr, AsSqlChar(connectionString.data()), SQL_NTS,
+                                   completed, sizeof completed, &completedLength, SQL_DRIVER_NOPROMPT);
+    if (!Succeeded(lastReturn_)) return -1;
+    connected_ = 1;
+    return 0;
+}
+
+int COdbcConn::Disconnect() {
+    auto lock = Lock();
+    connected_ = 0;
+    // SQLDisconnect releases the connection's statements itself; ours must
+    // not outlive that as a dangling handle.
+    if (stmtHandle_ != SQL_NULL_HSTMT) FreeStatement();
+    lastReturn_ = SQLDisconnect(connHandle_);
+    return Succeeded(lastReturn_) ? 0 : -1;
+}
+
+int COdbcConn::GetDiagnostic(int kind, char sqlState[6], SQLINTEGER& nativeError, char message[512],
+                             SQLSMALLINT& textLength) {
+    SQLHANDLE handle;
+    switch (kind) {
+    case SQL_HANDLE_ENV: handle = envHandle_; break;
+    case SQL_HANDLE_DBC: handle = connHandle_; break;
+    case SQL_HANDLE_STMT: handle = stmtHandle_; break;
+    default: return 0;
+    }
+    // Room for 511 CP932 bytes even when every one of them comes from a
+    // 4-byte UTF-8 sequence.
+    SQLCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    char text[2048];
+    SQLSMALLINT length = 0;
+    SQLRETURN rc = SQLGetDiagRec(static_cast<SQLSMALLINT>(kind), handle, 1, state, &native,
+                                 AsSqlChar(text), sizeof text, &length);
+    if (!Succeeded(rc)) return 0;
+
+    std::size_t utf8Length = strnlen(text, sizeof text - 1);
+    if (length >= static_cast<SQLSMALLINT>(sizeof text)) utf8Length = WithoutCutUtf8Tail(text, utf8Length);
+    std::string converted = platform::Utf8ToCp932(std::string_view(text, utf8Length));
+    std::size_t kept = Cp932PrefixLength(converted, 511);
+    std::memcpy(message, converted.data(), kept);
+    message[kept] = '\0';
+    std::memcpy(sqlState, state, sizeof state);
+    sqlState[5] = '\0';
+    nativeError = native;
+    textLength = static_cast<SQLSMALLINT>(std::min<std::size_t>(converted.size(), SHRT_MAX));
+    return 0;
+}
+
+int COdbcConn::AllocStatement() {
+    // A statement left over by a careless caller is released, not leaked.
+    if (stmtHandle_ != SQL_NULL_HSTMT) FreeStatement();
+    SQLHSTMT handle = SQL_NULL_HSTMT;
+    lastReturn_ = SQLAllocHandle(SQL_HANDLE_STMT, connHandle_, &handle);
+    if (!Succeeded(lastReturn_)) return -1;
+    std::lock_guard guard(handleMutex_);
+    stmtHandle_ = handle;
+    return 0;
+}
+
+int COdbcConn::FreeStatement() {
+    // Under handleMutex_ so that a concurrent Cancel never sees a freed handle.
+    std::lock_guard guard(handleMutex_);
+    lastReturn_ = SQLFreeHandle(SQL_HANDLE_STMT, stmtHandle_);
+    stmtHandle_ = SQL_NULL_HSTMT;
+    return Succeeded(lastReturn_) ? 0 : -1;
+}
+
+void COdbcConn::Cancel() {
+    std::lock_guard guard(handleMutex_);
+    if (stmtHandle_ != SQL_NULL_HSTMT) SQLCancel(stmtHandle_);
+}
+
+void COdbcConn::ClearColumns() {
+    columns_.clear();
+}
+
+void COdbcConn::SetNoResult() {
+    columnCount_ = 0;
+    endOfData_ = 1;
+}
+
+int COdbcConn::Execute(std::string_view sql) {
+    ClearColumns();
+    std::string text = platform::Cp932ToUtf8(sql);
+    lastReturn_ = SQLExecDirect(stmtHandle_, AsSqlChar(text.data()), SQL_NTS);
+    if (lastReturn_ == SQL_NO_DATA) {
+        // A searched UPDATE or DELETE that matched no row: it ran, and
+        // changed nothing.
+        SetNoResult();
+        return 0;
+    }
+    if (!Succeeded(lastReturn_)) {
+        SetNoResult();
+        return -1;
+    }
+    SQLSMALLINT count = 0;
+    lastReturn_ = SQLNumResultCols(stmtHandle_, &count);
+    if (!Succeeded(lastReturn_) || count < 0) count = 0;
+    columnCount_ = count;
+    if (count != 0) {
+        BindResultColumns(count);
+        Fetch();
+        return 0;
+    }
+    endOfData_ = 1;
+    SQLLEN rows = 0;
+    if (!Succeeded(SQLRowCount(stmtHandle_, &rows))) rows = 0;
+    return rows > 0 ? static_cast<int>(std::min<SQLLEN>(rows, INT_MAX)) : 0;
+}
+
+void COdbcConn::BindResultColumns(SQLSMALLINT count) {
+    columns_.clear();
+    // Sized once: the driver keeps the addresses of every buffer and
+    // indicator, so the vector must not move them afterwards.
+    columns_.resize(static_cast<std::size_t>(count));
+    for (SQLSMALLINT c = 1; c <= count; ++c) {
+        BoundColumn& column = columns_[static_cast<std::size_t>(c - 1)];
+        column.index = c - 1;
+
+        // 127 characters of UTF-8 need up to 508 bytes.
+        char name[512] = {};
+        SQLULEN columnSize = 0;
+        lastReturn_ = SQLDescribeCol(stmtHandle_, static_cast<SQLUSMALLINT>(c), AsSqlChar(name), sizeof name,
+                                     &column.nameLength, &column.dataType, &columnSize,
+                                     &column.decimalDigits, &column.nullable);
+        if (Succeeded(lastReturn_)) {
+            std::size_t length = strnlen(name, sizeof name - 1);
+            if (column.nameLength >= static_cast<SQLSMALLINT>(sizeof name)) length = WithoutCutUtf8Tail(name, length);
+            column.name = platform::Utf8ToCp932(std::string_view(name, length));
+        }
+
+        // The column size stands when the driver gives no display size.
+        SQLLEN displaySize = static_cast<SQLLEN>(columnSize);
+        lastReturn_ = SQLColAttribute(stmtHandle_, static_cast<SQLUSMALLINT>(c), SQL_DESC_DISPLAY_SIZE,
+                                      nullptr, 0, nullptr, &displaySize);
+        // Unsigned, so SQL_NO_TOTAL and other negative reports hit the cap too.
+        column.displaySize = std::min(static_cast<SQLULEN>(displaySize), kMaxDisplaySize);
+
+        // The display size counts characters; the driver sends UTF-8.
+        std::size_t bufferSize = std::min<std::size_t>(column.displaySize * 4, kMaxDisplaySize) + 1;
+        column.data.assign(bufferSize, '\0');
+        column.dirty = 0;
+        lastReturn_ = SQLBindCol(stmtHandle_, static_cast<SQLUSMALLINT>(c), SQL_C_CHAR, column.data.data(),
+                                 static_cast<SQLLEN>(bufferSize), &column.indicator);
+    }
+}
+
+int COdbcConn::Fetch() {
+    // Every buffer is all zero when SQLFetch runs. Clearing whole buffers
+    // would cost their full size per row (20 KB for a SQLite TEXT column),
+    // so only the part the previous fetch may have written is cleared.
+    for (BoundColumn& column : columns_) {
+        if (column.dirty != 0) std::memset(column.data.data(), 0, column.dirty);
+        column.dirty = 0;
+        column.indicator = kUnreported;
+    }
+    lastReturn_ = SQLFetch(stmtHandle_);
+    if (lastReturn_ != SQL_NO_DATA) {
+        for (BoundColumn& column : columns_) {
+            std::size_t size = column.data.size();
+            SQLLEN indicator = column.indicator;
+            if (indicator >= 0) {
+                column.dirty = std::min(static_cast<std::size_t>(indicator), size - 1) + 1;
+            } else if (indicator == SQL_NULL_DATA) {
+                // Nothing should be written for NULL, but a driver that puts
+                // an empty string there anyway is covered by looking.
+                column.dirty = strnlen(column.data.data(), size - 1) + 1;
+            } else {
+                column.dirty = size;
+            }
+        }
+    }
+    if (Succeeded(lastReturn_)) {
+        endOfData_ = 0;
+        return 0;
+    }
+    endOfData_ = 1;
+    return -1;
+}
+
+const BoundColumn* COdbcConn::FindColumn(int index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= columns_.size()) return nullptr;
+    return &columns_[static_cast<std::size_t>(index)];
+}
+
+int COdbcConn::GetColumnInfo(int index, ColumnInfo& info) const {
+    const BoundColumn* column = FindColumn(index);
+    if (!column) return -1;
+    info.name = column->name;
+    info.dataType = column->dataType;
+    info.displaySize = static_cast<int32_t>(column->displaySize);
+    info.decimalDigits = column->decimalDigits;
+    info.nullable = column->nullable;
+    return 0;
+}
+
+int COdbcConn::GetValue(int index, std::string& value) const {
+    const BoundColumn* column = FindColumn(index);
+    if (!column) return -1;
+    value.clear();
+    if (column->indicator == SQL_NULL_DATA) return 0;
+    const char* data = column->data.data();
+    std::size_t capacity = column->data.size() - 1;
+    std::size_t limit = capacity;
+    if (column->indicator >= 0 && static_cast<std::size_t>(column->indicator) < capacity) {
+        limit = static_cast<std::size_t>(column->indicator);
+    }
+    std::size_t length = strnlen(data, limit);
+    // A value that fills the buffer may have been cut inside a character.
+    if (length == capacity) length = WithoutCutUtf8Tail(data, length);
+    platform::AppendUtf8AsCp932(std::string_view(data, length), value);
+    return 0;
+}
+
+int COdbcConn::FinishCatalogCall(SQLRETURN rc) {
+    lastReturn_ = rc;
+    if (!Succeeded(rc)) {
+        SetNoResult();
+        return -1;
+    }
+    SQLSMALLINT count = 0;
+    lastReturn_ = SQLNumResultCols(stmtHandle_, &count);
+    if (!Succeeded(lastReturn_) || count < 0) count = 0;
+    columnCount_ = count;
+    if (count != 0) {
+        BindResultColumns(count);
+        Fetch();
+    } else {
+        endOfData_ = 1;
+    }
+    return 0;
+}
+
+int COdbcConn::ListTables(std::string_view schema, std::string_view table) {
+    ClearColumns();
+    static constexpr char kTypes[] =
+        "'TABLE','VIEW','SYSTEM TABLE','GLOBAL TEMPORARY','LOCAL TEMPORARY','ALIAS','SYNONYM'";
+    static_assert(sizeof kTypes - 1 == 84);
+    char types[256] = {};
+    std::memcpy(types, kTypes, sizeof kTypes);
+    CatalogArg s(schema), t(table);
+    if (!s.Fits() || !t.Fits()) return FinishCatalogCall(SQL_ERROR);
+    return FinishCatalogCall(SQLTables(stmtHandle_, nullptr, 0, s.Data(), s.Length(), t.Data(), t.Length(),
+                                       AsSqlChar(types), sizeof kTypes - 1));
+}
+
+int COdbcConn::ListProcedures(std::string_view schema, std::string_view procedure) {
+    ClearColumns();
+    CatalogArg s(schema), p(procedure);
+    if (!s.Fits() || !p.Fits()) return FinishCatalogCall(SQL_ERROR);
+    return FinishCatalogCall(SQLProcedures(stmtHandle_, nullptr, 0, s.Data(), s.Length(), p.Data(), p.Length()));
+}
+
+int COdbcConn::ListColumns(std::string_view schema, std::string_view table, std::string_view column) {
+    ClearColumns();
+    CatalogArg s(schema), t(table), c(column);
+    if (!s.Fits() || !t.Fits() || !c.Fits()) return FinishCatalogCall(SQL_ERROR);
+    return FinishCatalogCall(
+        SQLColumns(stmtHandle_, nullptr, 0, s.Data(), s.Length(), t.Data(), t.Length(), c.Data(), c.Length()));
+}
+
+int COdbcConn::ListPrimaryKeys(std::string_view schema, std::string_view table) {
+    ClearColumns();
+    CatalogArg s(schema), t(table);
+    if (!s.Fits() || !t.Fits()) return FinishCatalogCall(SQL_ERROR);
+    return FinishCatalogCall(SQLPrimaryKeys(stmtHandle_, nullptr, 0, s.Data(), s.Length(), t.Data(), t.Length()));
+}
+
+int COdbcConn::ListIndexes(std::string_view schema, std::string_view table) {
+    ClearColumns();
+    CatalogArg s(schema), t(table);
+    if (!s.Fits() || !t.Fits()) return FinishCatalogCall(SQL_ERROR);
+    return FinishCatalogCall(SQLStatistics(stmtHandle_, nullptr, 0, s.Data(), s.Length(), t.Data(), t.Length(),
+                                           SQL_INDEX_UNIQUE, SQL_QUICK));
+}
+
+int COdbcConn::ListProcedureColumns(std::string_view schema, std::string_view procedure,
+                                    std::string_view column) {
+    ClearColumns();
+    CatalogArg s(schema), p(procedure), c(column);
+    if (!s.Fits() || !p.Fits() || !c.Fits()) return FinishCatalogCall(SQL_ERROR);
+    return FinishCatalogCall(SQLProcedureColumns(stmtHandle_, nullptr, 0, s.Data(), s.Length(), p.Data(),
+                                                 p.Length(), c.Data(), c.Length()));
+}

@@ -35,7 +35,10 @@ QString Cp932ToQString(std::string_view cp932) {
     return out;
 }
 
-std::string QStringToCp932(const QString& text) {
+namespace {
+
+template <bool kCrLf>
+std::string Encode(const QString& text) {
     const auto& t = detail::Tables();
     std::string out;
     out.reserve(static_cast<size_t>(text.size()) * 2);
@@ -44,6 +47,7 @@ std::string QStringToCp932(const QString& text) {
     for (qsizetype i = 0; i < n; ++i) {
         char16_t u = s[i];
         if (u < 0x80) {
+            if (kCrLf && u == '\n') out.push_back('\r');
             out.push_back(static_cast<char>(u));
             continue;
         }
@@ -67,6 +71,71 @@ std::string QStringToCp932(const QString& text) {
         }
     }
     return out;
+}
+
+}  // namespace
+
+std::string QStringToCp932(const QString& text) { return Encode<false>(text); }
+std::string QStringToCp932CrLf(const QString& text) { return Encode<true>(text); }
+
+QString Cp932ToQStringLf(std::string_view cp932) {
+    QString text = Cp932ToQString(cp932);
+    if (!text.contains(QLatin1Char('\r'))) return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QChar c = text[i];
+        if (c == QLatin1Char('\r')) {
+            out.append(QLatin1Char('\n'));
+            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ++i;
+        } else {
+            out.append(c);
+        }
+    }
+    return out;
+}
+
+namespace {
+
+size_t CharLength(const char16_t* s, qsizetype i, qsizetype n, qsizetype* advance) {
+    char16_t u = s[i];
+    *advance = 1;
+    if (u < 0x80) return u == '\n' ? 2 : 1;
+    if (u >= detail::kEscapeBase + 0x80 && u <= detail::kEscapeBase + 0xFF) return 1;
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+        *advance = 2;
+        return 1;
+    }
+    unsigned short code = detail::Tables().encode[u];
+    return code >= 0x100 ? 2 : 1;
+}
+
+}  // namespace
+
+size_t Cp932LengthCrLf(const QString& text, qsizetype from, qsizetype to) {
+    const char16_t* s = reinterpret_cast<const char16_t*>(text.constData());
+    qsizetype n = text.size();
+    if (to > n) to = n;
+    size_t bytes = 0;
+    for (qsizetype i = std::max<qsizetype>(from, 0); i < to;) {
+        qsizetype advance;
+        bytes += CharLength(s, i, n, &advance);
+        i += advance;
+    }
+    return bytes;
+}
+
+qsizetype PositionForCp932Offset(const QString& text, size_t byteOffset) {
+    const char16_t* s = reinterpret_cast<const char16_t*>(text.constData());
+    qsizetype n = text.size();
+    size_t bytes = 0;
+    qsizetype i = 0;
+    while (i < n && bytes < byteOffset) {
+        qsizetype advance;
+        bytes += CharLength(s, i, n, &advance);
+        i += advance;
+    }
+    return i;
 }
 
 }  // namespace platform

@@ -12,6 +12,16 @@ namespace platform {
 QString Cp932ToQString(std::string_view cp932);
 std::string QStringToCp932(const QString& text);
 
+// The edit-control forms: a widget's LF is a line break, CR LF in CP932.
+QString Cp932ToQStringLf(std::string_view cp932);       // CR LF, lone CR and lone LF become LF
+std::string QStringToCp932CrLf(const QString& text);    // LF becomes CR LF
+
+// Length in CP932 bytes of text[from, to), an LF counting 2 (CR LF).
+size_t Cp932LengthCrLf(const QString& text, qsizetype from, qsizetype to);
+// The character position whose CP932 offset (LF = 2 bytes) is the first one
+// at or after byteOffset; the text's length when the offset lies beyond it.
+qsizetype PositionForCp932Offset(const QString& text, size_t byteOffset);
+
 // The program's own UTF-8 literals (captions, messages) as CP932.
 inline std::string Sjis(std::string_view utf8Literal) {
     return QStringToCp932(QString::fromUtf8(utf8Literal.data(), static_cast<qsizetype>(utf8Literal.size())));

@@ -1,0 +1,232 @@
+#include "app/main_dlg.h"
+
+#include "app/text_transforms.h"
+#include "platform/fonts.h"
+#include "platform/message_box.h"
+#include "platform/qtext.h"
+#include "platform/sjis_format.h"
+#include "resources/images.h"
+#include "resources/resource_ids.h"
+#include "settings/connect_dlg.h"
+
+#include <QKeyEvent>
+
+using platform::SjisFormat;
+
+namespace {
+
+constexpr int kTypingLimit = 2097152;
+constexpr size_t kCaptionMax = 255;
+
+}  // namespace
+
+CMainDlg::CMainDlg(QWidget* parent) : CDialog(res::IDD_MAIN, parent) {
+    icon = res::LoadIcon(res::IDI_MAIN);
+    accelerators = platform::FindAccelTable(res::IDR_MAIN_ACCEL);
+
+    MapCommand(res::ID_FILE_NEW, [this] { OnFileNew(); });
+    MapCommand(res::ID_APP_EXIT, [this] { OnAppExit(); });
+    MapCommand(res::ID_CONNECT, [this] { OnConnect(); });
+    MapCommand(res::ID_EXECUTE_SQL, [this] { OnExecuteSql(); });
+    MapCommand(res::ID_WRAP_SQL, [this] { OnWrapSql(); });
+    MapCommand(res::ID_BREAK_SQL, [this] { OnBreakSql(); });
+    MapCommand(res::ID_BREAK_AND_WRAP_SQL, [this] { OnBreakAndWrapSql(); });
+    MapCommandRange(res::ID_BUFFER_1, res::ID_BUFFER_5, [this](int id) { OnSelectBuffer(id); });
+    // The commands of the other menu entries are in the menu and the
+    // accelerator table and are handled as nothing until their windows exist.
+    for (int id : {res::ID_FILE_OPEN, res::ID_FILE_SAVE, res::ID_FILE_SAVE_AS, res::ID_EDIT_UNDO,
+                   res::ID_EDIT_CUT, res::ID_EDIT_COPY, res::ID_EDIT_PASTE, res::ID_EDIT_SELECT_ALL, res::ID_FIND,
+                   res::ID_REPLACE, res::ID_FIND_NEXT, res::ID_FIND_PREV, res::ID_DATABASE_INFO,
+                   res::ID_LOAD_RUNNER, res::ID_UPPER_CASE, res::ID_LOWER_CASE, res::ID_EXTRACT_SQL,
+                   res::ID_SETTINGS, res::ID_WORD_WRAP, res::ID_APP_ABOUT}) {
+        MapCommand(id, [] {});
+    }
+}
+
+CMainDlg::~CMainDlg() {
+    // A window closed some other way still shuts down in order, while every
+    // member is alive.
+    DestroyWindow();
+}
+
+QWidget* CMainDlg::CreateControl(const platform::DlgControl& control, QWidget* parent) {
+    if (control.id == res::IDC_EDIT_PLAIN || control.id == res::IDC_EDIT_WRAP) {
+        auto* edit = new CSqlEdit(parent);
+        bool plain = control.id == res::IDC_EDIT_PLAIN;
+        edit->setLineWrapMode(plain ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+        edit->setHorizontalScrollBarPolicy(plain ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        (plain ? editPlain : editWrap) = edit;
+        return edit;
+    }
+    return CDialog::CreateControl(control, parent);
+}
+
+bool CMainDlg::OnInitDialog() {
+    setWindowIcon(icon);
+    const WinSize& size = settings.winSize[AppSettings::kMainWindow];
+    if (size.width != 0 && size.height != 0) ResizeOuter(size.width, size.height);
+    CreateEditorFonts();
+    LayoutEditors();
+    SetEditorMargins();
+    int tabStop = DialogUnitsToPixelsX(9);
+    for (CSqlEdit* edit : {editPlain, editWrap}) {
+        edit->SetTabStopPixels(tabStop);
+        edit->SetLimitText(kTypingLimit);
+    }
+    curEdit = editPlain;
+    wordWrap = 0;
+    SetWindowText(SjisFormat("%s  － ｳｨﾝﾄﾞｳ %d", platform::AppDisplayName().c_str(), curBuffer + 1));
+    for (EditorBuffer& b : buffers) b.savedText.reset();
+    PostCommand(res::ID_CONNECT);
+    show();
+    curEdit->setFocus();
+    return true;
+}
+
+void CMainDlg::OnSize(int cx, int cy) {
+    (void)cx;
+    (void)cy;
+    if (editPlain) {
+        LayoutEditors();
+        SetEditorMargins();
+    }
+}
+
+void CMainDlg::LayoutEditors() {
+    int w = ClientWidth() - 20;
+    int h = ClientHeight() - 20;
+    for (CSqlEdit* edit : {editPlain, editWrap}) edit->setGeometry(11, 11, w, h);
+}
+
+void CMainDlg::SetEditorMargins() {
+    for (CSqlEdit* edit : {editPlain, editWrap}) edit->SetFormatMargins(15, 5);
+}
+
+void CMainDlg::CreateEditorFonts() {
+    plainFont = platform::PointFont(platform::kGothicFace, settings.fontSize * 10);
+    wrapFont = platform::PointFont(platform::kGothicFace, settings.fontSize * 10);
+    editPlain->setFont(plainFont);
+    editWrap->setFont(wrapFont);
+}
+
+bool CMainDlg::PreTranslateKey(QKeyEvent* event) {
+    if (TranslateAccelerator(accelerators, event)) return true;
+    // Escape never reaches the dialog manager, so it never closes the window.
+    return event->key() == Qt::Key_Escape;
+}
+
+// --- buffers ---------------------------------------------------------------
+
+void CMainDlg::OnSelectBuffer(int id) {
+    int target = id - res::ID_BUFFER_1;
+    if (target == curBuffer) return;
+    UpdateBufferCaption(target);
+    CheckMenuItem(res::ID_BUFFER_1 + target, true);
+    CheckMenuItem(res::ID_BUFFER_1 + curBuffer, false);
+    SwapBufferText(curBuffer, target);
+    curBuffer = static_cast<int8_t>(target);
+}
+
+void CMainDlg::SwapBufferText(int from, int to) {
+    buffers[from].savedText = curEdit->GetText();
+    curEdit->SetText(buffers[to].savedText ? *buffers[to].savedText : std::string());
+    buffers[to].savedText.reset();
+}
+
+void CMainDlg::UpdateBufferCaption(int b) {
+    const std::string& name = buffers[b].fileName;
+    std::string label = name.empty() ? SjisFormat("ｳｨﾝﾄﾞｳ &%d", b + 1)
+                                     : SjisFormat("ｳｨﾝﾄﾞｳ &%d [%s]", b + 1, name.c_str());
+    SetMenuItemText(res::ID_BUFFER_1 + b, platform::CutToBytes(label, kCaptionMax));
+    CheckMenuItem(res::ID_BUFFER_1 + b, true);
+    const std::string app = platform::AppDisplayName();
+    std::string title = name.empty() ? SjisFormat("%s － ｳｨﾝﾄﾞｳ %d", app.c_str(), b + 1)
+                                     : SjisFormat("%s － ｳｨﾝﾄﾞｳ %d [%s]", app.c_str(), b + 1, name.c_str());
+    SetWindowText(platform::CutToBytes(title, kCaptionMax));
+}
+
+void CMainDlg::OnFileNew() {
+    curEdit->SetText("");
+    buffers[curBuffer].fileName.clear();
+    UpdateBufferCaption(curBuffer);
+}
+
+bool CMainDlg::AnyBufferHasText() const {
+    if (!curEdit->IsEmpty()) return true;
+    for (const EditorBuffer& b : buffers) {
+        if (b.savedText && !b.savedText->empty()) return true;
+    }
+    return false;
+}
+
+bool CMainDlg::ConfirmExit() {
+    if (!AnyBufferHasText()) return true;
+    int answer = platform::MessageBox(this, platform::Sjis("編集中ですが、終了してもよろしいでしょうか。"),
+                                      platform::MB_ICONEXCLAMATION | platform::MB_OKCANCEL);
+    return answer != platform::IDCANCEL;
+}
+
+void CMainDlg::OnAppExit() {
+    if (!ConfirmExit()) return;
+    DestroyWindow();
+    EndDialog(platform::IDCANCEL);
+}
+
+void CMainDlg::OnCancel() {
+    if (!ConfirmExit()) return;
+    DestroyWindow();
+    EndDialog(platform::IDCANCEL);
+}
+
+void CMainDlg::OnDestroy() {
+    if (conn.IsConnected()) conn.Disconnect();
+    QSize outer = OuterSize();
+    settings.winSize[AppSettings::kMainWindow] = {outer.width(), outer.height()};
+    for (int i = 0; i < kSlotsPerGroup; ++i) {
+        for (SlotGroup group : {kQueryResultGroup, kTextResultGroup, kDbInfoGroup, kBatchRunGroup}) {
+            platform::CDialog*& slot = resultWindows[group + i];
+            if (!slot) continue;
+            platform::CDialog* window = slot;
+            slot = nullptr;
+            window->DestroyWindow();  // stores its size
+            delete window;
+        }
+        buffers[i].savedText.reset();
+    }
+}
+
+// --- result-window slots -----------------------------------------------------
+
+int CMainDlg::TakeSlot(SlotGroup group) {
+    for (int i = 0; i < kSlotsPerGroup; ++i) {
+        if (!resultWindows[group + i]) return i;
+    }
+    platform::MessageBox(this, platform::Sjis("ｳｨﾝﾄﾞｳの表字数が制限を越えました。"),
+                         platform::MB_ICONEXCLAMATION | platform::MB_OK);
+    return -1;
+}
+
+void CMainDlg::ReleaseSlot(SlotGroup group, int slotIndex) {
+    if (slotIndex >= 0 && slotIndex < kSlotsPerGroup) resultWindows[group + slotIndex] = nullptr;
+}
+
+// --- commands ------------------------------------------------------------------
+
+void CMainDlg::OnConnect() {
+    CConnectDlg dlg(&settings, &conn);
+    dlg.DoModal();
+}
+
+bool CMainDlg::TakeEditorText(std::string& raw, std::string& prepared) const {
+    raw = curEdit->GetText();
+    if (raw.empty()) return false;
+    prepared = CollapseWhitespace(raw);
+    return true;
+}
+
+void CMainDlg::OnExecuteSql() {}
+void CMainDlg::OnWrapSql() {}
+void CMainDlg::OnBreakSql() {}
+void CMainDlg::OnBreakAndWrapSql() {}
+void CMainDlg::OpenTextResult(int mode) { (void)mode; }

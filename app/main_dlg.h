@@ -1,0 +1,91 @@
+// CMainDlg: the main window. It holds the SQL editor (two controls, one shown),
+// the five editor buffers, the settings, the one connection and the table of
+// open result windows, and dispatches every command.
+#pragma once
+
+#include "app/clipboard_writer.h"
+#include "app/editor_buffer.h"
+#include "app/sql_edit.h"
+#include "db/odbc_conn.h"
+#include "platform/cdialog.h"
+#include "settings/app_settings.h"
+
+#include <QIcon>
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+class CMainDlg : public platform::CDialog {
+    Q_OBJECT
+
+public:
+    // The four groups of five result-window slots.
+    enum SlotGroup { kQueryResultGroup = 0, kTextResultGroup = 5, kDbInfoGroup = 10, kBatchRunGroup = 15 };
+    static constexpr int kSlotsPerGroup = 5;
+
+    explicit CMainDlg(QWidget* parent = nullptr);
+    ~CMainDlg() override;
+
+    // The shown editor's text, CP932 with CR LF line ends.
+    std::string EditorText() const { return curEdit->GetText(); }
+
+    // Lowest free slot (0-4) of a group, or -1 after the limit message.
+    int TakeSlot(SlotGroup group);
+    // Called by a result window's destructor.
+    void ReleaseSlot(SlotGroup group, int slotIndex);
+    platform::CDialog* SlotWindow(SlotGroup group, int slotIndex) const {
+        return resultWindows[group + slotIndex];
+    }
+    void SetSlotWindow(SlotGroup group, int slotIndex, platform::CDialog* window) {
+        resultWindows[group + slotIndex] = window;
+    }
+
+    bool AnyBufferHasText() const;
+    void SwapBufferText(int from, int to);
+    void UpdateBufferCaption(int b);
+
+    // Members, in the order the window declares them.
+    CSqlEdit* editWrap = nullptr;
+    CSqlEdit* editPlain = nullptr;
+    AppSettings settings;
+    COdbcConn conn;
+    ClipboardWriter clipboard;
+    std::array<platform::CDialog*, 20> resultWindows{};
+    const platform::AccelTable* accelerators = nullptr;
+    int8_t curBuffer = 0;
+    std::array<EditorBuffer, 5> buffers;
+    QFont plainFont;
+    QFont wrapFont;
+    CSqlEdit* curEdit = nullptr;
+    int32_t wordWrap = 0;
+    QIcon icon;
+
+    bool PreTranslateKey(QKeyEvent* event) override;
+
+protected:
+    bool OnInitDialog() override;
+    void OnOK() override {}
+    void OnCancel() override;
+    void OnSize(int cx, int cy) override;
+    void OnDestroy() override;
+    QWidget* CreateControl(const platform::DlgControl& control, QWidget* parent) override;
+
+private:
+    void OnSelectBuffer(int id);
+    void OnFileNew();
+    void OnAppExit();
+    void OnConnect();
+    void OnExecuteSql();
+    void OnWrapSql();
+    void OnBreakSql();
+    void OnBreakAndWrapSql();
+    void OpenTextResult(int mode);
+
+    bool ConfirmExit();
+    void LayoutEditors();
+    void SetEditorMargins();
+    void CreateEditorFonts();
+    // The editor text and its collapsed form, or nothing for an empty editor.
+    bool TakeEditorText(std::string& raw, std::string& prepared) const;
+};

@@ -1,0 +1,37 @@
+#include "app/sql_edit.h"
+
+#include "resources/images.h"
+#include "resources/resource_ids.h"
+
+#include <QMouseEvent>
+
+CSqlEdit::CSqlEdit(QWidget* parent) : platform::CEdit(parent) {
+    setTabChangesFocus(false);
+    setMouseTracking(true);
+    viewport()->setMouseTracking(true);
+    viewport()->installEventFilter(this);
+}
+
+void CSqlEdit::OnMouseMove(int clientX) {
+    static const QCursor margin = res::LoadCursor(res::IDC_LINE_SELECT);
+    const QCursor& cursor = IsMarginX(clientX) ? margin : QCursor(Qt::IBeamCursor);
+    viewport()->setCursor(cursor);
+    setCursor(cursor);
+}
+
+bool CSqlEdit::event(QEvent* e) {
+    // Moves over the margin outside the text area arrive at the frame itself.
+    if (e->type() == QEvent::MouseMove) {
+        auto* me = static_cast<QMouseEvent*>(e);
+        OnMouseMove(static_cast<int>(me->position().x()) - contentsRect().left());
+    }
+    return platform::CEdit::event(e);
+}
+
+bool CSqlEdit::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == viewport() && e->type() == QEvent::MouseMove) {
+        auto* me = static_cast<QMouseEvent*>(e);
+        OnMouseMove(static_cast<int>(me->position().x()) + FormatLeft());
+    }
+    return platform::CEdit::eventFilter(watched, e);
+}

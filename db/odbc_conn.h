@@ -1,0 +1,142 @@
+// COdbcConn: the program's one ODBC connection with its single current
+// statement, every result column bound as text, and the catalogue queries.
+//
+// Text on this interface is CP932 bytes. SQL text, connection values and
+// catalogue arguments go to the driver as UTF-8; every name, value and
+// diagnostic message comes back converted to CP932.
+//
+// Status convention: operations return 0 for success and -1 for failure
+// (Execute may also return a positive affected-row count).
+//
+// Threads: one instance is shared by every window and by the batch-run
+// workers. A user holds Lock() for a whole allocate -> execute (or catalogue
+// call) -> read -> free sequence, so two sequences never interleave on the
+// one statement slot. Connect, Disconnect and the destructor lock by
+// themselves. Cancel alone may be called from another thread without the
+// lock.
+#pragma once
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <cstddef>
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One result column bound as SQL_C_CHAR.
+struct BoundColumn {
+    int32_t index = 0;              // 0-based column position
+    std::string name;               // column name, CP932
+    SQLSMALLINT nameLength = 0;     // name length in bytes as the driver reported it (UTF-8)
+    SQLSMALLINT dataType = 0;       // SQL data type code
+    std::vector<char> data;         // bound buffer, receives UTF-8
+    SQLULEN displaySize = 0;        // display size in characters, at most 20480
+    SQLLEN indicator = 0;           // length/indicator cell bound with data
+    SQLSMALLINT decimalDigits = 0;
+    SQLSMALLINT nullable = 0;
+    // How many leading bytes of data the latest fetch may have made non-zero;
+    // only these are cleared before the next fetch.
+    std::size_t dirty = 0;
+};
+
+// What GetColumnInfo reports about a result column.
+struct ColumnInfo {
+    std::string name;  // CP932
+    SQLSMALLINT dataType = 0;
+    int32_t displaySize = 0;
+    SQLSMALLINT decimalDigits = 0;
+    SQLSMALLINT nullable = 0;
+};
+
+// Builds "DSN=...;UID=...;PWD=..." from the three values as given (callers
+// pass UTF-8). A value is enclosed in braces, with '}' doubled, when it
+// contains ';', '{', '}' or '=', or starts or ends with a space, so that it
+// cannot end early or add attributes of its own; other values stay plain.
+std::string BuildConnectionString(std::string_view dsn, std::string_view user,
+                                  std::string_view password);
+
+class COdbcConn {
+public:
+    // The largest display size a column is bound for, in characters.
+    static constexpr SQLULEN kMaxDisplaySize = 20480;
+    // Bound buffers allow 4 UTF-8 bytes per character but never exceed this
+    // (20480 bytes and the NUL).
+    static constexpr std::size_t kMaxBufferSize = kMaxDisplaySize + 1;
+
+    COdbcConn();
+    virtual ~COdbcConn();
+    COdbcConn(const COdbcConn&) = delete;
+    COdbcConn& operator=(const COdbcConn&) = delete;
+
+    // The connection lock; hold it for a whole statement sequence.
+    std::unique_lock<std::recursive_mutex> Lock() { return std::unique_lock(mutex_); }
+
+    int Connect(std::string_view dsn, std::string_view user, std::string_view password);
+    int Disconnect();
+    int IsConnected() const { return connected_.load(); }
+
+    // kind 1 environment, 2 connection, 3 statement. Fills the caller's
+    // buffers from the first diagnostic record of that handle, the message
+    // converted to CP932, NUL-terminated and cut at a character boundary to
+    // at most 511 bytes; textLength is the CP932 length of the whole message.
+    // Leaves the buffers untouched when there is no record. Always 0.
+    int GetDiagnostic(int kind, char sqlState[6], SQLINTEGER& nativeError, char message[512],
+                      SQLSMALLINT& textLength);
+
+    int AllocStatement();
+    int FreeStatement();
+
+    // -1 failure; 0 for a result set or a statement with nothing to count
+    // (a searched UPDATE or DELETE that matched no row included); otherwise
+    // the affected-row count. A result set's first row is already fetched.
+    int Execute(std::string_view sql);
+    // 0 when a row was delivered, -1 at the end of the data or on error.
+    int Fetch();
+    int GetColumnCount() const { return columnCount_; }
+    int GetColumnInfo(int index, ColumnInfo& info) const;
+    // The value of the current row as CP932; NULL reads as empty text.
+    int GetValue(int index, std::string& value) const;
+    int IsEndOfData() const { return endOfData_; }
+
+    // Catalogue queries; an empty argument leaves that part unrestricted.
+    // The driver's answer is bound like a result set, first row fetched.
+    int ListTables(std::string_view schema, std::string_view table);
+    int ListProcedures(std::string_view schema, std::string_view procedure);
+    int ListColumns(std::string_view schema, std::string_view table, std::string_view column);
+    int ListPrimaryKeys(std::string_view schema, std::string_view table);
+    int ListIndexes(std::string_view schema, std::string_view table);
+    int ListProcedureColumns(std::string_view schema, std::string_view procedure,
+                             std::string_view column);
+
+    // Asks the driver to stop the statement now running on another thread.
+    // Takes no connection lock; harmless when no statement exists.
+    void Cancel();
+
+    // The bound column at index, or null; lets tests see buffer sizes.
+    const BoundColumn* FindColumn(int index) const;
+
+private:
+    void ClearColumns();
+    void BindResultColumns(SQLSMALLINT count);
+    int FinishCatalogCall(SQLRETURN rc);
+    void SetNoResult();
+
+    SQLHENV envHandle_ = SQL_NULL_HENV;
+    SQLHDBC connHandle_ = SQL_NULL_HDBC;
+    SQLHSTMT stmtHandle_ = SQL_NULL_HSTMT;
+    SQLRETURN lastReturn_ = SQL_SUCCESS;
+    // Read by commands on any thread while another may be disconnecting.
+    std::atomic<int32_t> connected_{0};
+    int32_t columnCount_ = 0;
+    int32_t endOfData_ = 1;
+    std::vector<BoundColumn> columns_;
+
+    std::recursive_mutex mutex_;
+    // Guards only stmtHandle_ between its allocation or release and Cancel,
+    // which runs without the connection lock.
+    std::mutex handleMutex_;
+};

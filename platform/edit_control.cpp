@@ -1,0 +1,83 @@
+#include "platform/edit_control.h"
+
+#include "platform/qtext.h"
+
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace platform {
+
+CEdit::CEdit(QWidget* parent) : QPlainTextEdit(parent) {
+    document()->setDocumentMargin(0);
+    setTabChangesFocus(false);
+    setCenterOnScroll(false);
+}
+
+std::string CEdit::GetText() const { return QStringToCp932CrLf(toPlainText()); }
+
+void CEdit::SetText(std::string_view cp932) { setPlainText(Cp932ToQStringLf(cp932)); }
+
+size_t CEdit::GetTextLength() const {
+    QString text = toPlainText();
+    return Cp932LengthCrLf(text, 0, text.size());
+}
+
+bool CEdit::IsEmpty() const { return document()->isEmpty(); }
+
+void CEdit::GetSel(size_t& start, size_t& end) const {
+    QTextCursor cursor = textCursor();
+    QString text = toPlainText();
+    start = Cp932LengthCrLf(text, 0, cursor.selectionStart());
+    end = start + Cp932LengthCrLf(text, cursor.selectionStart(), cursor.selectionEnd());
+}
+
+void CEdit::SetSel(size_t start, size_t end) {
+    QString text = toPlainText();
+    qsizetype from = PositionForCp932Offset(text, start);
+    qsizetype to = end == std::string::npos ? text.size() : PositionForCp932Offset(text, end);
+    if (to < from) std::swap(from, to);
+    QTextCursor cursor(document());
+    cursor.setPosition(static_cast<int>(from));
+    cursor.setPosition(static_cast<int>(to), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+void CEdit::ReplaceSel(std::string_view cp932) { textCursor().insertText(Cp932ToQStringLf(cp932)); }
+
+void CEdit::SetFormatMargins(int left, int right) {
+    formatLeft_ = left;
+    setViewportMargins(left, 0, right, 0);
+}
+
+void CEdit::SetTabStopPixels(int pixels) { setTabStopDistance(pixels); }
+
+void CEdit::keyPressEvent(QKeyEvent* event) {
+    if (limit_ > 0 && !isReadOnly() && !event->text().isEmpty() && event->text()[0].isPrint()) {
+        if (document()->characterCount() - 1 >= limit_ && !textCursor().hasSelection()) return;
+    }
+    if (limit_ > 0 && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Tab)) {
+        if (document()->characterCount() - 1 >= limit_ && !textCursor().hasSelection()) return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void CEdit::insertFromMimeData(const QMimeData* source) {
+    if (limit_ > 0 && source && source->hasText()) {
+        qsizetype room = limit_ - (document()->characterCount() - 1) +
+                         (textCursor().selectionEnd() - textCursor().selectionStart());
+        QString text = source->text();
+        if (room <= 0) return;
+        if (text.size() > room) {
+            QMimeData cut;
+            cut.setText(text.left(room));
+            QPlainTextEdit::insertFromMimeData(&cut);
+            return;
+        }
+    }
+    QPlainTextEdit::insertFromMimeData(source);
+}
+
+}  // namespace platform

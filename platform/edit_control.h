@@ -1,0 +1,51 @@
+// CEdit: the multi-line edit control. Its text and selection are CP932 bytes
+// and byte offsets, line breaks CR LF, as the program's text model has them;
+// the widget itself holds Unicode paragraphs.
+#pragma once
+
+#include <QPlainTextEdit>
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+class CEdit : public QPlainTextEdit {
+    Q_OBJECT
+
+public:
+    explicit CEdit(QWidget* parent = nullptr);
+
+    std::string GetText() const;
+    // Replaces the whole text; the undo history starts empty.
+    void SetText(std::string_view cp932);
+    size_t GetTextLength() const;
+    bool IsEmpty() const;
+
+    // Selection as CP932 byte offsets (a line break counts 2).
+    void GetSel(size_t& start, size_t& end) const;
+    // end == npos selects to the end of the text.
+    void SetSel(size_t start, size_t end);
+    void ReplaceSel(std::string_view cp932);
+
+    // The most characters typing may bring the text to; text set by the
+    // program is not cut.
+    void SetLimitText(int characters) { limit_ = characters; }
+    int LimitText() const { return limit_; }
+
+    // The formatting rectangle: text starts `left` pixels from the control's
+    // left border and keeps `right` pixels from its right border.
+    void SetFormatMargins(int left, int right);
+    int FormatLeft() const { return formatLeft_; }
+    void SetTabStopPixels(int pixels);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    int limit_ = 0;  // 0: the widget's own limit
+    int formatLeft_ = 0;
+};
+
+}  // namespace platform

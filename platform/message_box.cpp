@@ -1,0 +1,56 @@
+#include "platform/message_box.h"
+
+#include "platform/cdialog.h"
+#include "platform/qtext.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+
+namespace platform {
+namespace {
+
+std::function<int(const ShownMessage&)>& Responder() {
+    static std::function<int(const ShownMessage&)> responder;
+    return responder;
+}
+
+std::string& DisplayName() {
+    static std::string name = "vetch";
+    return name;
+}
+
+}  // namespace
+
+void SetMessageBoxResponder(std::function<int(const ShownMessage&)> responder) {
+    Responder() = std::move(responder);
+}
+
+std::vector<ShownMessage>& ShownMessages() {
+    static std::vector<ShownMessage> shown;
+    return shown;
+}
+
+std::string AppDisplayName() { return DisplayName(); }
+void SetAppDisplayName(std::string name) { DisplayName() = std::move(name); }
+
+int MessageBox(QWidget* parent, std::string_view textCp932, int flags) {
+    ShownMessage shown{std::string(textCp932), AppDisplayName(), flags};
+    if (Responder()) {
+        ShownMessages().push_back(shown);
+        return Responder()(shown);
+    }
+    QMessageBox box(parent);
+    box.setWindowTitle(Cp932ToQString(shown.title));
+    box.setText(Cp932ToQString(textCp932));
+    if ((flags & 0xF0) == MB_ICONEXCLAMATION) box.setIcon(QMessageBox::Warning);
+    if ((flags & 0x0F) == MB_OKCANCEL) {
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Ok);
+        box.button(QMessageBox::Cancel)->setText(QString::fromUtf8("ｷｬﾝｾﾙ"));
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
+}
+
+}  // namespace platform

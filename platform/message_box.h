@@ -1,0 +1,36 @@
+// Message boxes titled with the program's display name, with the framework's
+// flags: 48 (exclamation, OK) and 49 (exclamation, OK and Cancel).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QWidget;
+
+namespace platform {
+
+constexpr int MB_OK = 0x00;
+constexpr int MB_OKCANCEL = 0x01;
+constexpr int MB_ICONEXCLAMATION = 0x30;
+
+// What a message box showed, for tests.
+struct ShownMessage {
+    std::string text;   // CP932
+    std::string title;  // CP932
+    int flags;
+};
+
+// Shows the box and returns IDOK (1) or IDCANCEL (2).
+int MessageBox(QWidget* parent, std::string_view textCp932, int flags);
+
+// Test seam: the responder answers instead of a person; every box is recorded.
+void SetMessageBoxResponder(std::function<int(const ShownMessage&)> responder);
+std::vector<ShownMessage>& ShownMessages();
+
+// The program file's name without folder and extension ("vetch").
+std::string AppDisplayName();
+void SetAppDisplayName(std::string name);
+
+}  // namespace platform

@@ -1,0 +1,70 @@
+// The dialog templates. Sizes and positions in dialog units.
+#include "platform/dialog_template.h"
+#include "resources/resource_ids.h"
+
+#include <map>
+
+namespace platform {
+namespace {
+
+constexpr unsigned kPopupWindow = kResizable | kMinimizeBox | kSystemMenu;
+constexpr unsigned kEditorStyle = kVisible | kBorder | kWantReturn;
+
+const std::map<int, DlgTemplate>& Templates() {
+    static const std::map<int, DlgTemplate> templates = [] {
+        std::map<int, DlgTemplate> t;
+        t.emplace(res::IDD_MAIN,
+                  DlgTemplate{res::IDD_MAIN, "vetch", 202, 201, "ＭＳ ゴシック", 10, kPopupWindow, res::IDR_MAIN_MENU,
+                              {
+                                  {res::IDC_EDIT_PLAIN, ControlKind::MultiEdit, "", 7, 7, 188, 187,
+                                   kEditorStyle | kVScroll | kHScroll | kAutoHScroll},
+                                  {res::IDC_EDIT_WRAP, ControlKind::MultiEdit, "", 7, 7, 188, 187,
+                                   (kEditorStyle & ~kVisible) | kBorder | kVScroll},
+                              }});
+        t.emplace(res::IDD_TEXT_RESULT,
+                  DlgTemplate{res::IDD_TEXT_RESULT, "文字列処理 結果表示", 199, 201, "ＭＳ ゴシック", 10, kPopupWindow, 0,
+                              {
+                                  {res::IDC_TEXT_RESULT_EDIT, ControlKind::MultiEdit, "", 7, 7, 185, 187,
+                                   kEditorStyle | kVScroll | kHScroll | kAutoHScroll},
+                                  {res::IDC_COPY, ControlKind::Button, "ｺﾋﾟｰ", 0, 0, 15, 19, 0},
+                                  {res::IDC_SELECT_ALL, ControlKind::Button, "すべて選択", 17, 0, 15, 19, 0},
+                              }});
+        t.emplace(res::IDD_QUERY_RESULT,
+                  DlgTemplate{res::IDD_QUERY_RESULT, "SQL 結果表示", 300, 200, "ＭＳ ゴシック", 10, kPopupWindow, 0,
+                              {
+                                  {res::IDC_RESULT_SQL, ControlKind::MultiEdit, "", 5, 5, 255, 15,
+                                   kVisible | kBorder | kVScroll | kReadOnly},
+                                  {res::IDC_COPY, ControlKind::Button, "ｺﾋﾟｰ", 270, 4, 15, 16, kVisible},
+                                  {res::IDC_SELECT_ALL, ControlKind::Button, "すべて選択", 250, 4, 15, 16, 0},
+                                  {res::IDC_RESULT_LIST, ControlKind::ListView, "", 5, 24, 290, 170, kVisible | kBorder},
+                              }});
+        t.emplace(res::IDD_CONNECT,
+                  DlgTemplate{res::IDD_CONNECT, "DBへの接続", 216, 104, "ＭＳ Ｐゴシック", 9, kSystemMenu, 0,
+                              {
+                                  {-1, ControlKind::Static, "ﾎｽﾄ文字列", 10, 12, 50, 10, kVisible},
+                                  {res::IDC_HOST_STRING, ControlKind::Edit, "", 62, 10, 90, 13,
+                                   kVisible | kBorder | kAutoHScroll},
+                                  {-1, ControlKind::Static, "ﾕｰｻﾞｰ名", 10, 31, 50, 10, kVisible},
+                                  {res::IDC_USER_NAME, ControlKind::Edit, "", 62, 29, 90, 13,
+                                   kVisible | kBorder | kAutoHScroll},
+                                  {-1, ControlKind::Static, "ﾊﾟｽﾜｰﾄﾞ", 10, 50, 50, 10, kVisible},
+                                  {res::IDC_PASSWORD, ControlKind::Edit, "", 62, 48, 90, 13,
+                                   kVisible | kBorder | kAutoHScroll | kPassword},
+                                  {1, ControlKind::DefButton, "OK", 160, 10, 48, 14, kVisible},
+                                  {2, ControlKind::Button, "ｷｬﾝｾﾙ", 160, 28, 48, 14, kVisible},
+                                  {-1, ControlKind::Static, "＊接続はODBC経由にて接続します。\n  接続する前にODBCを設定して下さい。",
+                                   10, 72, 198, 24, kVisible},
+                              }});
+        return t;
+    }();
+    return templates;
+}
+
+}  // namespace
+
+const DlgTemplate* FindDialogTemplate(int id) {
+    auto it = Templates().find(id);
+    return it == Templates().end() ? nullptr : &it->second;
+}
+
+}  // namespace platform

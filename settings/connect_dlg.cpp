@@ -1,0 +1,41 @@
+#include "settings/connect_dlg.h"
+
+#include "db/odbc_conn.h"
+#include "platform/message_box.h"
+#include "platform/sjis_format.h"
+#include "resources/resource_ids.h"
+#include "settings/app_settings.h"
+
+#include <QLineEdit>
+
+CConnectDlg::CConnectDlg(AppSettings* settings, COdbcConn* conn)
+    : CDialog(res::IDD_CONNECT, nullptr), settings(settings), conn(conn) {}
+
+bool CConnectDlg::OnInitDialog() {
+    for (int id : {res::IDC_HOST_STRING, res::IDC_USER_NAME, res::IDC_PASSWORD}) {
+        if (auto* edit = Item<QLineEdit>(id)) edit->setMaxLength(static_cast<int>(AppSettings::kTextMax));
+    }
+    SetItemText(res::IDC_HOST_STRING, settings->hostString);
+    SetItemText(res::IDC_USER_NAME, settings->userName);
+    SetItemText(res::IDC_PASSWORD, settings->password);
+    CenterOver(nullptr);
+    return true;
+}
+
+void CConnectDlg::OnOK() {
+    // The typed values are kept whatever the outcome, even after a cancel.
+    settings->hostString = platform::CutToBytes(GetItemText(res::IDC_HOST_STRING), AppSettings::kTextMax);
+    settings->userName = platform::CutToBytes(GetItemText(res::IDC_USER_NAME), AppSettings::kTextMax);
+    settings->password = platform::CutToBytes(GetItemText(res::IDC_PASSWORD), AppSettings::kTextMax);
+    if (conn->IsConnected()) conn->Disconnect();
+    if (conn->Connect(settings->hostString, settings->userName, settings->password) == 0) {
+        EndDialog(platform::IDOK);
+        return;
+    }
+    char sqlState[6] = {};
+    SQLINTEGER nativeError = 0;
+    char message[512] = {};
+    SQLSMALLINT textLength = 0;
+    conn->GetDiagnostic(2, sqlState, nativeError, message, textLength);
+    platform::MessageBox(this, message, platform::MB_ICONEXCLAMATION | platform::MB_OK);
+}

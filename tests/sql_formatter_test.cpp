@@ -1,0 +1,147 @@
+#include "texttools/sql_formatter.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <random>
+
+namespace {
+
+std::string Format(std::string_view text, int count = 100) { return FormatSqlLineBreaks(text, count); }
+
+// The formatter read as one byte at a time with a column counter, for
+// comparing against the library's bulk-copying pass.
+std::string ReferenceFormat(const std::string& s, int count) {
+    static const std::pair<std::string, bool> table[] = {
+        {"SELECT", true}, {"FROM", true},        {"WHERE", true},  {"GROUP BY", true},
+        {"OR", false},    {"ORDER BY", true},    {"ALL", true},    {"AND", false},
+        {"INSERT INTO", true}, {"INSERT", true}, {"INTO", true},   {"UNION ALL", true},
+        {"UNION", true},  {"UPDATE", true},      {"DELETE", true}, {"VALUES", true},
+        {"COMMIT", true}};
+    const auto delimiter = [](char c) { return std::string_view("\t\n\r ()").find(c) != std::string_view::npos; };
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+    std::string out;
+    long long col = 0;
+    size_t i = 0;
+    while (i < s.size()) {
+        if (s[i] == ',') {
+            out += ',';
+            ++i;
+            if (++col > count) {
+                out += "\r\n";
+                col = 0;
+            }
+            continue;
+        }
+        bool matched = false;
+        for (const auto& [kw, before] : table) {
+            if (upper(s[i]) != kw[0] || (i > 0 && !delimiter(s[i - 1])) || s.size() - i < kw.size() + 1 ||
+                !delimiter(s[i + kw.size()])) {
+                continue;
+            }
+            size_t j = 0;
+            while (j < kw.size() && upper(s[i + j]) == kw[j]) ++j;
+            if (j < kw.size()) continue;
+            out += (before ? "\r\n" : "") + kw + "\r\n";
+            i += kw.size();
+            col = 0;
+            matched = true;
+            break;
+        }
+        if (!matched) {
+            out += s[i++];
+            ++col;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(FormatSqlLineBreaks, WorkedExamples) {
+    EXPECT_EQ(Format("select a, b from t where x = 1 or y = 2 order by a ", 100),
+              "\r\nSELECT\r\n a, b \r\nFROM\r\n t \r\nWHERE\r\n x = 1 OR\r\n y = 2 \r\nORDER BY\r\n a ");
+    EXPECT_EQ(Format("a,b,c,d", 2), "a,b,\r\nc,d");
+}
+
+TEST(FormatSqlLineBreaks, KeywordNeedsADelimiterOnEachSide) {
+    EXPECT_EQ(Format("select"), "select");  // nothing after it
+    EXPECT_EQ(Format("select "), "\r\nSELECT\r\n ");
+    EXPECT_EQ(Format("a from"), "a from");
+    EXPECT_EQ(Format("a from,b"), "a from,b");  // comma is no delimiter
+    EXPECT_EQ(Format("t.from from_date orders ordering "), "t.from from_date orders ordering ");
+    EXPECT_EQ(Format("order by x"), "\r\nORDER BY\r\n x");
+    EXPECT_EQ(Format("a or(b)"), "a OR\r\n(b)");
+    EXPECT_EQ(Format("(select(1))"), "(\r\nSELECT\r\n(1))");
+    EXPECT_EQ(Format("in (select x)"), "in (\r\nSELECT\r\n x)");
+    EXPECT_EQ(Format("a\tfrom\nb\rwhere\rc"), "a\t\r\nFROM\r\n\nb\r\r\nWHERE\r\n\rc");
+    // The two words of a keyword are joined by exactly one space.
+    EXPECT_EQ(Format("group\tby x "), "group\tby x ");
+    EXPECT_EQ(Format("insert  into t "), "\r\nINSERT\r\n  \r\nINTO\r\n t ");
+    // After a double-byte character: テ (83 65), then a keyword.
+    EXPECT_EQ(Format("\x83\x65" "from t"), "\x83\x65" "from t");
+    EXPECT_EQ(Format("\x83\x65 from t"), "\x83\x65 \r\nFROM\r\n t");
+}
+
+TEST(FormatSqlLineBreaks, KeywordsComeOutUpperCaseWithTheirBreaks) {
+    EXPECT_EQ(Format("a union all select b "), "a \r\nUNION ALL\r\n \r\nSELECT\r\n b ");
+    EXPECT_EQ(Format("x between 1 and 2 "), "x between 1 AND\r\n 2 ");
+    EXPECT_EQ(Format("SeLeCt Ab FrOm Cd "), "\r\nSELECT\r\n Ab \r\nFROM\r\n Cd ");
+    EXPECT_EQ(Format("insert into t values (1) "), "\r\nINSERT INTO\r\n t \r\nVALUES\r\n (1) ");
+    EXPECT_EQ(Format("x = 'a from b'"), "x = 'a \r\nFROM\r\n b'");  // no quoting
+    EXPECT_EQ(Format("a union b union\tall c "), "a \r\nUNION\r\n b \r\nUNION\r\n\t\r\nALL\r\n c ");
+
+    // Every row of the table, alone between delimiters.
+    const std::pair<const char*, const char*> rows[] = {
+        {"select", "\r\nSELECT\r\n"}, {"from", "\r\nFROM\r\n"},     {"where", "\r\nWHERE\r\n"},
+        {"group by", "\r\nGROUP BY\r\n"}, {"or", "OR\r\n"},         {"order by", "\r\nORDER BY\r\n"},
+        {"all", "\r\nALL\r\n"},       {"and", "AND\r\n"},           {"insert into", "\r\nINSERT INTO\r\n"},
+        {"insert", "\r\nINSERT\r\n"}, {"into", "\r\nINTO\r\n"},     {"union all", "\r\nUNION ALL\r\n"},
+        {"union", "\r\nUNION\r\n"},   {"update", "\r\nUPDATE\r\n"}, {"delete", "\r\nDELETE\r\n"},
+        {"values", "\r\nVALUES\r\n"}, {"commit", "\r\nCOMMIT\r\n"}};
+    for (const auto& [word, formatted] : rows) {
+        EXPECT_EQ(Format(std::string("x ") + word + " y"), std::string("x ") + formatted + " y") << word;
+    }
+}
+
+TEST(FormatSqlLineBreaks, CommaBreaksFollowTheColumnCount) {
+    // Input line ends count as two bytes and do not reset the column.
+    EXPECT_EQ(Format("ab\r\ncd,ef", 5), "ab\r\ncd,\r\nef");
+    EXPECT_EQ(Format("ab\r\nc,ef", 5), "ab\r\nc,\r\nef");
+    EXPECT_EQ(Format("ab\r\nc,ef", 6), "ab\r\nc,ef");
+    // A keyword's break does reset it.
+    EXPECT_EQ(Format("x select aaaa, b", 5), "x \r\nSELECT\r\n aaaa,\r\n b");
+    EXPECT_EQ(Format("x select aaa, b", 5), "x \r\nSELECT\r\n aaa, b");
+    EXPECT_EQ(Format("a,b", 0), "a,\r\nb");
+    EXPECT_EQ(Format("a,b", INT_MIN), "a,\r\nb");
+    EXPECT_EQ(Format(std::string(5000, 'x') + ",y", INT_MAX), std::string(5000, 'x') + ",y");
+    EXPECT_EQ(Format(std::string(300, 'x')), std::string(300, 'x'));  // no comma, no break
+}
+
+TEST(FormatSqlLineBreaks, OutputMayExceedTwiceTheInput) {
+    EXPECT_EQ(Format(",,,", -5), ",\r\n,\r\n,\r\n");
+    EXPECT_EQ(Format("all ", 100), "\r\nALL\r\n ");
+    EXPECT_EQ(Format("all all ", 100), "\r\nALL\r\n \r\nALL\r\n ");
+
+    std::string expected;
+    for (int i = 0; i < 100000; ++i) expected += ",\r\n";
+    EXPECT_EQ(Format(std::string(100000, ','), 0), expected);
+}
+
+TEST(FormatSqlLineBreaks, AgreesWithAByteAtATimeReadingOnRandomText) {
+    const char* pieces[] = {" ", " ", "\t", "\r\n", "(", ")", ",", "x", "ab", ".", "_",
+                            "select", "From", "or", "order", "order by", "group by", "all",
+                            "and", "insert", "into", "union", "UNION ALL", "values", "commit",
+                            "\x83\x65", "\x82\xA0", "'"};
+    std::mt19937 rng(777);
+    std::uniform_int_distribution<size_t> pick(0, std::size(pieces) - 1);
+    std::uniform_int_distribution<int> length(0, 25);
+    std::uniform_int_distribution<int> count(-2, 30);
+    for (int round = 0; round < 3000; ++round) {
+        std::string s;
+        for (int n = length(rng); n > 0; --n) s += pieces[pick(rng)];
+        const int c = count(rng);
+        SCOPED_TRACE(testing::PrintToString(s) + " count " + std::to_string(c));
+        EXPECT_EQ(FormatSqlLineBreaks(s, c), ReferenceFormat(s, c));
+    }
+}

@@ -1,0 +1,167 @@
+#include "app/text_transforms.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace {
+
+std::string CollapseThroughBuffer(const std::string& src) {
+    // Exactly the documented size, so AddressSanitizer sees any overrun.
+    std::vector<char> dst(src.size() + 1, 'x');
+    const size_t len = CollapseWhitespace(src.c_str(), dst.data());
+    EXPECT_EQ(dst[len], '\0');
+    EXPECT_EQ(std::strlen(dst.data()), len);
+    return std::string(dst.data(), len);
+}
+
+std::string Converted(std::string text, int mode) {
+    ConvertCase(text, mode);
+    return text;
+}
+
+// Plain byte loops written straight from the transforms' rules; the library
+// works a word at a time, and these catch slips at the word edges.
+std::string ReferenceCollapse(const std::string& s) {
+    std::string out;
+    bool blank = false;
+    for (char c : s) {
+        if (c == '\t' || c == '\n' || c == '\r' || c == ' ') {
+            if (!out.empty() && !blank) out += ' ';
+            blank = true;
+        } else {
+            out += c;
+            blank = false;
+        }
+    }
+    return out;
+}
+
+std::string ReferenceConvert(std::string s, int mode) {
+    for (size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEF)) {
+            i += 2;
+            continue;
+        }
+        if (mode == 1 && c >= 'a' && c <= 'z') s[i] = static_cast<char>(c - 0x20);
+        if (mode == 2 && c >= 'A' && c <= 'Z') s[i] = static_cast<char>(c + 0x20);
+        ++i;
+    }
+    return s;
+}
+
+std::string ReferenceCrLf(const std::string& s) {
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\r' || s[i] == '\n') {
+            out += "\r\n";
+            if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+std::string ReferenceExtract(const std::string& s) {
+    std::string out;
+    bool inside = false;
+    for (char c : s) {
+        if (c == '"') {
+            inside = !inside;
+        } else if (inside || c == '\r' || c == '\n') {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(CollapseWhitespace, RunsBecomeOneSpaceAndLeadingWhiteSpaceGoes) {
+    EXPECT_EQ(CollapseThroughBuffer("select a, b\r\nfrom t\r\nwhere x = 1 or y = 2\r\norder by a\r\n"),
+              "select a, b from t where x = 1 or y = 2 order by a ");
+    EXPECT_EQ(CollapseThroughBuffer(" \t\r\n select\t\t'a  b'  \n"), "select 'a b' ");
+    EXPECT_EQ(CollapseThroughBuffer(""), "");
+    EXPECT_EQ(CollapseThroughBuffer(" \r\n\t "), "");
+    // Vertical tab and form feed are ordinary bytes; double-byte text passes.
+    EXPECT_EQ(CollapseThroughBuffer("a\v\fb \x93\xFA\x96\x7B  c"), "a\v\fb \x93\xFA\x96\x7B c");
+    EXPECT_EQ(CollapseWhitespace(std::string_view("  x  y  ")), "x y ");
+}
+
+TEST(ToCrLf, EveryLineEndBecomesCrLf) {
+    EXPECT_EQ(ToCrLf("a\nb\rc\r\nd"), "a\r\nb\r\nc\r\nd");
+    EXPECT_EQ(ToCrLf("\nx"), "\r\nx");                 // LF at the very start is lone
+    EXPECT_EQ(ToCrLf("a\n\rb"), "a\r\n\r\nb");         // LF CR: two line ends
+    EXPECT_EQ(ToCrLf("a\r\r\nb"), "a\r\n\r\nb");       // CR CR LF: two line ends
+    EXPECT_EQ(ToCrLf("a\r"), "a\r\n");
+    EXPECT_EQ(ToCrLf("\r\n\r\n"), "\r\n\r\n");
+    EXPECT_EQ(ToCrLf(""), "");
+    EXPECT_EQ(ToCrLf("no line end"), "no line end");
+}
+
+TEST(ConvertCase, OnlyAsciiLettersOutsideDoubleByteCharactersChange) {
+    EXPECT_EQ(Converted("select 'abc' from T1;", 1), "SELECT 'ABC' FROM T1;");
+    EXPECT_EQ(Converted("SELECT 'ABC' FROM t1;", 2), "select 'abc' from t1;");
+    for (int mode : {0, 3, -1}) EXPECT_EQ(Converted("aB", mode), "aB");
+
+    // テスト is 83 65 83 58 83 67: its trail bytes read as 'e', 'X', 'g'.
+    EXPECT_EQ(Converted("a\x83\x65\x83\x58\x83\x67z", 1), "A\x83\x65\x83\x58\x83\x67Z");
+    EXPECT_EQ(Converted("A\x83\x65\x83\x58\x83\x67Z", 2), "a\x83\x65\x83\x58\x83\x67z");
+    // Lead bytes at both ends of their ranges take the next byte along.
+    EXPECT_EQ(Converted("\x81" "a\x9F" "a\xE0" "a\xEF" "a", 1), "\x81" "a\x9F" "a\xE0" "a\xEF" "a");
+    // Half-width katakana, 0x80, 0xA0 and 0xF0-0xFC are single bytes.
+    EXPECT_EQ(Converted("\xB1" "a\x80" "b\xA0" "c\xF0" "d\xFC" "e", 1),
+              "\xB1" "A\x80" "B\xA0" "C\xF0" "D\xFC" "E");
+    EXPECT_EQ(Converted("ab\x81", 1), "AB\x81");  // lead byte as the last byte
+}
+
+TEST(ConvertCase, CharPointerFormStopsAtTheNul) {
+    char text[] = "ab\x81\0cd\0xy";
+    ConvertCase(text, 1);
+    EXPECT_EQ(std::string(text, sizeof text), std::string("AB\x81\0cd\0xy", sizeof text));
+
+    char plain[] = "long enough to span several words, Mixed Case\0zz";
+    ConvertCase(plain, 2);
+    EXPECT_STREQ(plain, "long enough to span several words, mixed case");
+    EXPECT_STREQ(plain + std::strlen(plain) + 1, "zz");
+}
+
+TEST(ExtractSqlFromCode, KeepsLiteralContentsAndLineEnds) {
+    EXPECT_EQ(ExtractSqlFromCode("strSQL = \"SELECT *\"\r\nstrSQL = strSQL & \" FROM T\""),
+              "SELECT *\r\n FROM T");
+    EXPECT_EQ(ExtractSqlFromCode("s += \"a\";\r\n"), "a\r\n");
+    EXPECT_EQ(ExtractSqlFromCode("no quotes\rat\nall\r\n"), "\r\n\r\n");
+    EXPECT_EQ(ExtractSqlFromCode(""), "");
+    EXPECT_EQ(ExtractSqlFromCode("\"a\\\"b\""), "a\\");  // backslash is no escape
+    EXPECT_EQ(ExtractSqlFromCode("\"a\"\"b\""), "ab");   // doubled quote closes and reopens
+    EXPECT_EQ(ExtractSqlFromCode("\"one\r\ntwo"), "one\r\ntwo");  // unclosed literal runs to the end
+}
+
+TEST(Transforms, AgreeWithPlainByteLoopsOnRandomText) {
+    // Bytes chosen to hit every rule: white space, quotes, line ends, lead
+    // bytes, trail bytes that look like letters, single high bytes.
+    const char alphabet[] = {' ', ' ', '\t', '\r', '\n', 'a', 'z', 'Q', 'e', '"', ',', '\v',
+                             '\x81', '\xE0', '\xEF', '\xF0', '\xB1', '\x80', '\x9F', '\xA0'};
+    std::mt19937 rng(12345);
+    std::uniform_int_distribution<size_t> pick(0, sizeof alphabet - 1);
+    std::uniform_int_distribution<size_t> length(0, 70);
+    for (int round = 0; round < 4000; ++round) {
+        std::string s(length(rng), ' ');
+        for (char& c : s) c = alphabet[pick(rng)];
+        SCOPED_TRACE(testing::PrintToString(s));
+        EXPECT_EQ(CollapseThroughBuffer(s), ReferenceCollapse(s));
+        EXPECT_EQ(CollapseWhitespace(std::string_view(s)), ReferenceCollapse(s));
+        EXPECT_EQ(ToCrLf(s), ReferenceCrLf(s));
+        EXPECT_EQ(ExtractSqlFromCode(s), ReferenceExtract(s));
+        for (int mode : {1, 2}) {
+            EXPECT_EQ(Converted(s, mode), ReferenceConvert(s, mode));
+            std::string viaPointer = s;
+            ConvertCase(viaPointer.data(), mode);
+            EXPECT_EQ(viaPointer, ReferenceConvert(s, mode));
+        }
+    }
+}
