@@ -331,6 +331,8 @@ int CDialog::ClientHeight() const { return client_ ? client_->height() : height(
 QSize CDialog::OuterSize() const { return frameGeometry().size(); }
 
 void CDialog::ResizeOuter(int width, int height) {
+    // The frame is known once the platform window exists.
+    if (!testAttribute(Qt::WA_WState_Created)) winId();
     QSize frame = frameGeometry().size() - geometry().size();
     resize(std::max(1, width - frame.width()), std::max(1, height - frame.height()));
 }

@@ -21,12 +21,14 @@ bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget) return false;
     // A key a child ignored travels on to its parents; it was offered once.
-    if (event == lastEvent_ && lastReceiver_ && widget->isAncestorOf(qobject_cast<QWidget*>(lastReceiver_))) {
+    auto* last = qobject_cast<QWidget*>(lastReceiver_);
+    if (event == lastEvent_ && last && widget != last && widget->isAncestorOf(last)) {
         return false;
     }
     lastEvent_ = event;
     lastReceiver_ = watched;
     auto* dialog = qobject_cast<CDialog*>(widget->window());
+
     if (!dialog) return false;
     return dialog->PreTranslateKey(static_cast<QKeyEvent*>(event));
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 
 namespace platform {
 
@@ -19,7 +20,7 @@ protected:
 
 private:
     const QEvent* lastEvent_ = nullptr;
-    QObject* lastReceiver_ = nullptr;
+    QPointer<QObject> lastReceiver_;
 };
 
 }  // namespace platform

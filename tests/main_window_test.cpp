@@ -1,0 +1,230 @@
+#include "app/main_dlg.h"
+#include "resources/resource_ids.h"
+#include "support/gui_test.h"
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include <fstream>
+#include <map>
+#include <memory>
+
+namespace {
+
+class MainWindowTest : public GuiTest {
+protected:
+    std::unique_ptr<CMainDlg> Open() {
+        auto dlg = std::make_unique<CMainDlg>();
+        dlg->Create(nullptr);
+        Pump();  // runs the connect command posted at start
+        return dlg;
+    }
+    static std::string MenuText(CMainDlg& dlg, int id) {
+        return platform::QStringToCp932(dlg.MenuItem(id)->text());
+    }
+    static bool Checked(CMainDlg& dlg, int id) { return dlg.MenuItem(id)->isChecked(); }
+};
+
+TEST_F(MainWindowTest, ConnectDialogOpensByItselfAtStart) {
+    auto dlg = Open();
+    ASSERT_EQ(modalShown.size(), 1u);
+    EXPECT_EQ(modalShown[0], res::IDD_CONNECT);
+    EXPECT_EQ(dlg->conn.IsConnected(), 0);
+}
+
+TEST_F(MainWindowTest, BuffersKeepTheirTextAndTitlesFollowTheShownBuffer) {
+    auto dlg = Open();
+    EXPECT_EQ(dlg->GetWindowText(), S("vetch  － ｳｨﾝﾄﾞｳ 1"));  // two blanks until the first switch
+    EXPECT_TRUE(Checked(*dlg, res::ID_BUFFER_1));
+
+    // Japanese text, a TAB, CR LF line ends and a byte that is not valid CP932.
+    const std::string text = S("select 名前\tfrom 社員\r\nwhere ｶﾅ = '～'\r\n") + std::string("\x80\xFD", 2);
+    dlg->curEdit->SetText(text);
+    dlg->SendCommand(res::ID_BUFFER_1 + 2);
+    EXPECT_EQ(dlg->EditorText(), "");
+    EXPECT_EQ(dlg->GetWindowText(), S("vetch － ｳｨﾝﾄﾞｳ 3"));
+    EXPECT_EQ(MenuText(*dlg, res::ID_BUFFER_1 + 2), S("ｳｨﾝﾄﾞｳ &3"));
+    EXPECT_TRUE(Checked(*dlg, res::ID_BUFFER_1 + 2));
+    EXPECT_FALSE(Checked(*dlg, res::ID_BUFFER_1));
+
+    dlg->curEdit->SetText("buffer three");
+    dlg->SendCommand(res::ID_BUFFER_1);
+    EXPECT_EQ(dlg->EditorText(), text);
+    dlg->SendCommand(res::ID_BUFFER_1 + 2);
+    EXPECT_EQ(dlg->EditorText(), "buffer three");
+
+    // The item of the buffer already shown changes nothing.
+    std::string title = dlg->GetWindowText();
+    dlg->SendCommand(res::ID_BUFFER_1 + 2);
+    EXPECT_EQ(dlg->GetWindowText(), title);
+    EXPECT_EQ(dlg->EditorText(), "buffer three");
+}
+
+TEST_F(MainWindowTest, FileNameShowsInLabelAndTitleUntilNew) {
+    auto dlg = Open();
+    dlg->buffers[0].fileName = "/home/user/sql/" + S("売上.sql");
+    dlg->UpdateBufferCaption(0);
+    EXPECT_EQ(MenuText(*dlg, res::ID_BUFFER_1), S("ｳｨﾝﾄﾞｳ &1 [/home/user/sql/売上.sql]"));
+    EXPECT_EQ(dlg->GetWindowText(), S("vetch － ｳｨﾝﾄﾞｳ 1 [/home/user/sql/売上.sql]"));
+
+    dlg->curEdit->SetText("select 1");
+    dlg->SendCommand(res::ID_FILE_NEW);
+    EXPECT_EQ(dlg->EditorText(), "");
+    EXPECT_EQ(MenuText(*dlg, res::ID_BUFFER_1), S("ｳｨﾝﾄﾞｳ &1"));
+    EXPECT_EQ(dlg->GetWindowText(), S("vetch － ｳｨﾝﾄﾞｳ 1"));
+    EXPECT_TRUE(Messages().empty());
+
+    // A path too long for the 255-byte title is cut, never split inside a
+    // double-byte character.
+    dlg->buffers[0].fileName = "/" + std::string(120, 'a') + S("長い名前のファイルです長い名前のファイルです長い名前のファイルです長い名前のファイルです長い名前のファイルです.sql");
+    dlg->UpdateBufferCaption(0);
+    std::string cut = dlg->GetWindowText();
+    EXPECT_LE(cut.size(), 255u);
+    EXPECT_EQ(platform::QStringToCp932(platform::Cp932ToQString(cut)), cut);
+    EXPECT_EQ(cut.find('\x1a'), std::string::npos);
+}
+
+TEST_F(MainWindowTest, ExitAsksOnlyWhenSomeBufferHoldsText) {
+    {
+        auto dlg = Open();
+        dlg->SendCommand(res::ID_BUFFER_1 + 1);  // an empty buffer left empty asks nothing
+        dlg->SendCommand(res::ID_APP_EXIT);
+        EXPECT_TRUE(Messages().empty());
+        EXPECT_TRUE(dlg->IsDestroyed());
+    }
+    {
+        auto dlg = Open();
+        dlg->curEdit->SetText("select 1");
+        dlg->SendCommand(res::ID_BUFFER_1 + 4);  // the text now waits in a hidden buffer
+        messageAnswer = platform::IDCANCEL;
+        dlg->SendCommand(res::ID_APP_EXIT);
+        ASSERT_EQ(Messages().size(), 1u);
+        EXPECT_EQ(Messages()[0].text, S("編集中ですが、終了してもよろしいでしょうか。"));
+        EXPECT_EQ(Messages()[0].title, "vetch");
+        EXPECT_EQ(Messages()[0].flags, 49);
+        EXPECT_FALSE(dlg->IsDestroyed());
+
+        // The close box asks the same question.
+        messageAnswer = platform::IDOK;
+        dlg->close();
+        EXPECT_EQ(Messages().size(), 2u);
+        EXPECT_TRUE(dlg->IsDestroyed());
+    }
+}
+
+TEST_F(MainWindowTest, EscapeNeverClosesAndEnterInsertsALineBreak) {
+    auto dlg = Open();
+    dlg->curEdit->setFocus();
+    QTest::keyClick(dlg->curEdit, Qt::Key_Escape);
+    QTest::keyClicks(dlg->curEdit, "a");
+    QTest::keyClick(dlg->curEdit, Qt::Key_Return);
+    QTest::keyClicks(dlg->curEdit, "b");
+    QTest::keyClick(dlg->curEdit, Qt::Key_Tab);
+    EXPECT_EQ(dlg->EditorText(), "a\r\nb\t");
+    EXPECT_FALSE(dlg->IsDestroyed());
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_TRUE(dlg->curEdit->hasFocus() || !dlg->isActiveWindow());
+}
+
+TEST_F(MainWindowTest, SixthWindowOfAGroupIsRefusedAndTheLowestFreeSlotIsTaken) {
+    auto dlg = Open();
+    std::vector<platform::CDialog*> dummies;
+    for (int i = 0; i < 5; ++i) {
+        int slot = dlg->TakeSlot(CMainDlg::kQueryResultGroup);
+        ASSERT_EQ(slot, i);
+        auto* w = new platform::CDialog(0, dlg.get());
+        dlg->SetSlotWindow(CMainDlg::kQueryResultGroup, slot, w);
+    }
+    EXPECT_EQ(dlg->TakeSlot(CMainDlg::kQueryResultGroup), -1);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, S("ｳｨﾝﾄﾞｳの表字数が制限を越えました。"));
+    EXPECT_EQ(Messages()[0].flags, 48);
+    // Another group is independent.
+    EXPECT_EQ(dlg->TakeSlot(CMainDlg::kTextResultGroup), 0);
+
+    dlg->ReleaseSlot(CMainDlg::kQueryResultGroup, 1);
+    EXPECT_EQ(dlg->TakeSlot(CMainDlg::kQueryResultGroup), 1);
+}
+
+TEST_F(MainWindowTest, WindowSizeIsRestoredOnlyWhenBothNumbersAreSetAndSavedOnClose) {
+    {
+        std::ofstream("vetch.ini") << "[SYSTEM]\r\nWINSIZE1=500,0\r\n";
+        auto dlg = Open();
+        QSize templateSize = dlg->OuterSize();
+        dlg->DestroyWindow();
+        EXPECT_EQ(dlg->settings.winSize[0].width, templateSize.width());
+        EXPECT_EQ(dlg->settings.winSize[0].height, templateSize.height());
+        EXPECT_NE(templateSize.width(), 500);
+    }
+    {
+        std::ofstream("vetch.ini") << "[SYSTEM]\r\nWINSIZE1=640,480\r\n";
+        auto dlg = Open();
+        EXPECT_EQ(dlg->OuterSize(), QSize(640, 480));
+        // The editors keep 11 pixels at left and top, 9 at right and bottom.
+        EXPECT_EQ(dlg->editPlain->geometry(), QRect(11, 11, dlg->ClientWidth() - 20, dlg->ClientHeight() - 20));
+        dlg->ResizeOuter(700, 500);
+        EXPECT_EQ(dlg->editWrap->geometry(), QRect(11, 11, dlg->ClientWidth() - 20, dlg->ClientHeight() - 20));
+    }
+    // The window was destroyed with the object: its size reached the file.
+    std::ifstream in("vetch.ini");
+    std::string file((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(file.find("WINSIZE1=700,500"), std::string::npos) << file;
+}
+
+// Every menu label that names a key has exactly that key in table 140, and
+// the table holds the 23 entries of the command table.
+TEST_F(MainWindowTest, MenuLabelsAndAcceleratorsAgree) {
+    auto dlg = Open();
+    const platform::AccelTable* table = platform::FindAccelTable(res::IDR_MAIN_ACCEL);
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->entries.size(), 23u);
+    std::map<int, std::string> keyNames;
+    for (const auto& e : table->entries) {
+        std::string name;
+        if (e.flags & platform::kFControl) name += "Ctrl+";
+        if (e.flags & platform::kFShift) name += "Shift+";
+        if (e.flags & platform::kFAlt) name += "Alt+";
+        if (e.key >= platform::kVkF1) name += "F" + std::to_string(e.key - platform::kVkF1 + 1);
+        else name += static_cast<char>(e.key);
+        EXPECT_TRUE(keyNames.emplace(e.command, name).second) << e.command;
+    }
+    int labelled = 0;
+    for (QAction* menu : dlg->MenuBar()->actions()) {
+        for (QAction* item : menu->menu()->actions()) {
+            if (item->isSeparator()) continue;
+            EXPECT_TRUE(item->isEnabled());
+            QString text = item->text();
+            int tab = text.indexOf(QLatin1Char('\t'));
+            int id = -1;
+            for (int candidate = 16; candidate < 33000 && id < 0; ++candidate) {
+                if (dlg->MenuItem(candidate) == item) id = candidate;
+            }
+            ASSERT_GE(id, 0);
+            if (tab < 0) {
+                EXPECT_EQ(keyNames.count(id), 0u) << id;
+                continue;
+            }
+            ++labelled;
+            EXPECT_EQ(text.mid(tab + 1).toStdString(), keyNames[id]) << id;
+        }
+    }
+    // Find next and previous have keys but no menu item.
+    EXPECT_EQ(labelled, 21);
+    EXPECT_EQ(MenuText(*dlg, res::ID_FILE_NEW), S("新規作成(&N)\tCtrl+N"));
+    EXPECT_EQ(MenuText(*dlg, res::ID_EXECUTE_SQL), S("SQLの実行(&S)\tF5"));
+}
+
+TEST_F(MainWindowTest, ShortcutsReachTheMainWindowFromTheEditor) {
+    auto dlg = Open();
+    modalShown.clear();
+    QTest::keyClick(dlg->curEdit, Qt::Key_C, Qt::AltModifier);  // Alt+C: connect
+    EXPECT_EQ(modalShown, std::vector<int>{res::IDD_CONNECT});
+    dlg->curEdit->SetText("x");
+    QTest::keyClick(dlg->curEdit, Qt::Key_N, Qt::ControlModifier);  // Ctrl+N: new
+    EXPECT_EQ(dlg->EditorText(), "");
+}
+
+}  // namespace

@@ -1,0 +1,65 @@
+// Fixture for window tests: runs each test in a fresh current directory (the
+// settings file lives there) and answers every modal thing by script, so no
+// test ever blocks on a modal loop.
+#pragma once
+
+#include "platform/cdialog.h"
+#include "platform/message_box.h"
+#include "platform/qtext.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+class GuiTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        oldDir_ = std::filesystem::current_path();
+        char pattern[] = "/tmp/vetch-gui-XXXXXX";
+        dir_ = mkdtemp(pattern);
+        std::filesystem::current_path(dir_);
+        platform::ShownMessages().clear();
+        platform::SetMessageBoxResponder([this](const platform::ShownMessage&) { return messageAnswer; });
+        platform::CDialog::SetModalDriver([this](platform::CDialog& dialog) {
+            modalShown.push_back(dialog.Template().id);
+            if (modalDriver) modalDriver(dialog);
+        });
+    }
+
+    void TearDown() override {
+        platform::SetMessageBoxResponder(nullptr);
+        platform::CDialog::SetModalDriver(nullptr);
+        std::filesystem::current_path(oldDir_);
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+
+    // Runs queued events (posted commands, deferred deletes).
+    static void Pump() {
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCoreApplication::processEvents();
+        }
+    }
+
+    // The program's UTF-8 literal as the CP932 bytes the windows hold.
+    static std::string S(const char* utf8) { return platform::Sjis(utf8); }
+
+    std::vector<platform::ShownMessage>& Messages() { return platform::ShownMessages(); }
+
+    const std::filesystem::path& Dir() const { return dir_; }
+
+    int messageAnswer = platform::IDOK;
+    std::function<void(platform::CDialog&)> modalDriver;
+    std::vector<int> modalShown;
+
+private:
+    std::filesystem::path oldDir_;
+    std::filesystem::path dir_;
+};
