@@ -8,6 +8,7 @@
 #include "resources/images.h"
 #include "resources/resource_ids.h"
 #include "settings/connect_dlg.h"
+#include "texttools/text_result_dlg.h"
 
 #include <QKeyEvent>
 
@@ -226,7 +227,17 @@ bool CMainDlg::TakeEditorText(std::string& raw, std::string& prepared) const {
 }
 
 void CMainDlg::OnExecuteSql() {}
-void CMainDlg::OnWrapSql() {}
-void CMainDlg::OnBreakSql() {}
-void CMainDlg::OnBreakAndWrapSql() {}
-void CMainDlg::OpenTextResult(int mode) { (void)mode; }
+void CMainDlg::OnWrapSql() { OpenTextResult(static_cast<int>(TextToolMode::Wrap)); }
+void CMainDlg::OnBreakSql() { OpenTextResult(static_cast<int>(TextToolMode::Format)); }
+void CMainDlg::OnBreakAndWrapSql() { OpenTextResult(static_cast<int>(TextToolMode::FormatAndWrap)); }
+
+void CMainDlg::OpenTextResult(int mode) {
+    std::string raw, prepared;
+    if (!TakeEditorText(raw, prepared)) return;
+    int slot = TakeSlot(kTextResultGroup);
+    if (slot < 0) return;
+    auto toolMode = static_cast<TextToolMode>(mode);
+    // F7 wraps the text as typed; F8 and F9 work on the collapsed text.
+    const std::string& text = toolMode == TextToolMode::Wrap ? raw : prepared;
+    SetSlotWindow(kTextResultGroup, slot, new CTextResultDlg(this, slot, text, curBuffer, toolMode));
+}

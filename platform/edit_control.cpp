@@ -2,7 +2,10 @@
 
 #include "platform/qtext.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QTextDocumentFragment>
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -47,6 +50,20 @@ void CEdit::SetSel(size_t start, size_t end) {
 
 void CEdit::ReplaceSel(std::string_view cp932) { textCursor().insertText(Cp932ToQStringLf(cp932)); }
 
+void CEdit::Copy() {
+    QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection()) return;
+    QString text = cursor.selection().toPlainText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    QGuiApplication::clipboard()->setText(text);
+}
+
+void CEdit::Cut() {
+    if (isReadOnly() || !textCursor().hasSelection()) return;
+    Copy();
+    textCursor().removeSelectedText();
+}
+
 void CEdit::SetFormatMargins(int left, int right) {
     formatLeft_ = left;
     setViewportMargins(left, 0, right, 0);
@@ -65,6 +82,13 @@ void CEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void CEdit::insertFromMimeData(const QMimeData* source) {
+    if (source && source->hasText() && source->text().contains(QLatin1Char('\r'))) {
+        // CR LF from the clipboard is one line break, not two.
+        QMimeData normalized;
+        normalized.setText(Cp932ToQStringLf(QStringToCp932(source->text())));
+        insertFromMimeData(&normalized);
+        return;
+    }
     if (limit_ > 0 && source && source->hasText()) {
         qsizetype room = limit_ - (document()->characterCount() - 1) +
                          (textCursor().selectionEnd() - textCursor().selectionStart());

@@ -28,6 +28,11 @@ public:
     void SetSel(size_t start, size_t end);
     void ReplaceSel(std::string_view cp932);
 
+    // Clipboard commands; copied text has CR LF line ends like every text the
+    // program produces.
+    void Copy();
+    void Cut();
+
     // The most characters typing may bring the text to; text set by the
     // program is not cut.
     void SetLimitText(int characters) { limit_ = characters; }

@@ -1,0 +1,19 @@
+#!/bin/bash
+# Installs what vetch needs, builds it, prepares the demo data source
+# "vetch-sample" and starts the program in the run/ folder, whose vetch.ini
+# proposes that data source: press OK in the connect dialog and you are in.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+
+bash "$ROOT/scripts/install-deps.sh"
+bash "$ROOT/scripts/build.sh" "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVETCH_BENCH=OFF
+mkdir -p "$ROOT/run"
+bash "$ROOT/scripts/demo-datasource.sh" "$ROOT/run"
+
+cd "$ROOT/run"
+if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
+  exec "$ROOT/build/vetch"
+fi
+echo "No display found: starting vetch under xvfb-run (a virtual screen you cannot see)."
+echo "Take a look with: import -display :99 -window root shot.png"
+exec xvfb-run -n 99 -s "-screen 0 1280x800x24" "$ROOT/build/vetch"

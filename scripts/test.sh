@@ -1,0 +1,38 @@
+#!/bin/bash
+# Installs what vetch needs, starts a throwaway PostgreSQL server, builds the
+# program twice (a normal build and one with AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs the whole test suite in both.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+
+bash "$ROOT/scripts/install-deps.sh"
+
+PGWORK=$(mktemp -d /tmp/vetch-pgtest.XXXXXX)
+cleanup() { bash "$ROOT/scripts/pg-stop.sh" "$PGWORK" >/dev/null 2>&1 || true; rm -rf "$PGWORK"; }
+trap cleanup EXIT
+if bash "$ROOT/scripts/pg-start.sh" "$PGWORK"; then
+  # shellcheck disable=SC1091
+  source "$PGWORK/pg.env"
+elif [[ "${CI:-}" == "true" ]]; then
+  echo "PostgreSQL did not start; the database tests cannot run" >&2
+  exit 1
+else
+  echo "PostgreSQL did not start; its tests will be skipped" >&2
+fi
+
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/vetch-xdg.XXXXXX)}
+chmod 700 "$XDG_RUNTIME_DIR"
+
+status=0
+for config in normal asan; do
+  if [[ $config == normal ]]; then
+    BUILD="$ROOT/build"
+    bash "$ROOT/scripts/build.sh" "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVETCH_SANITIZE=OFF -DVETCH_BENCH=ON
+  else
+    BUILD="$ROOT/build-asan"
+    bash "$ROOT/scripts/build.sh" "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DVETCH_SANITIZE=ON -DVETCH_BENCH=OFF
+  fi
+  echo "== tests: $config build =="
+  (cd "$BUILD" && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure) || status=1
+done
+exit $status
