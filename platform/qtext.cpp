@@ -4,7 +4,11 @@
 
 namespace platform {
 
-QString Cp932ToQString(std::string_view cp932) {
+namespace {
+
+// One pass over the bytes; with kLineBreaks, CR LF and a lone CR become LF.
+template <bool kLineBreaks>
+QString Decode(std::string_view cp932) {
     const auto& t = detail::Tables();
     QString out;
     out.resize(static_cast<qsizetype>(cp932.size()));
@@ -15,6 +19,11 @@ QString Cp932ToQString(std::string_view cp932) {
     for (size_t i = 0; i < n;) {
         unsigned char c = p[i];
         if (c < 0x80) {
+            if (kLineBreaks && c == '\r') {
+                dst[w++] = '\n';
+                i += (i + 1 < n && p[i + 1] == '\n') ? 2 : 1;
+                continue;
+            }
             dst[w++] = c;
             ++i;
             continue;
@@ -34,6 +43,11 @@ QString Cp932ToQString(std::string_view cp932) {
     out.truncate(w);
     return out;
 }
+
+}  // namespace
+
+QString Cp932ToQString(std::string_view cp932) { return Decode<false>(cp932); }
+QString Cp932ToQStringLf(std::string_view cp932) { return Decode<true>(cp932); }
 
 namespace {
 
@@ -77,23 +91,6 @@ std::string Encode(const QString& text) {
 
 std::string QStringToCp932(const QString& text) { return Encode<false>(text); }
 std::string QStringToCp932CrLf(const QString& text) { return Encode<true>(text); }
-
-QString Cp932ToQStringLf(std::string_view cp932) {
-    QString text = Cp932ToQString(cp932);
-    if (!text.contains(QLatin1Char('\r'))) return text;
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        QChar c = text[i];
-        if (c == QLatin1Char('\r')) {
-            out.append(QLatin1Char('\n'));
-            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) ++i;
-        } else {
-            out.append(c);
-        }
-    }
-    return out;
-}
 
 namespace {
 

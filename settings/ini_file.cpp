@@ -248,7 +248,9 @@ void IniFile::SetString(std::string_view section, std::string_view key, std::str
     const std::size_t s = FindSection(section);
     if (s == npos) {
         if (!lines_.empty() && lines_.back().eol == Eol::None) lines_.back().eol = eol;
-        lines_.push_back({"[" + std::string(section) + "]", eol});
+        std::string header(1, '[');  // built by appends: GCC 12 misreads "[" + string
+        header.append(section).push_back(']');
+        lines_.push_back({std::move(header), eol});
         lines_.push_back({std::string(key) + "=" + encoded, eol});
         return;
     }
