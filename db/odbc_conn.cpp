@@ -204,6 +204,9 @@ void COdbcConn::Cancel() {
 
 void COdbcConn::ClearColumns() {
     columns_.clear();
+    // The block is kept for the next result unless a very wide one made it
+    // large (fifty columns at the 20480 cap).
+    if (buffers_.size() > 50 * kMaxBufferSize) std::vector<char>().swap(buffers_);
 }
 
 void COdbcConn::SetNoResult() {
@@ -242,9 +245,10 @@ int COdbcConn::Execute(std::string_view sql) {
 
 void COdbcConn::BindResultColumns(SQLSMALLINT count) {
     columns_.clear();
-    // Sized once: the driver keeps the addresses of every buffer and
-    // indicator, so the vector must not move them afterwards.
+    // Sized once: the driver keeps the addresses of every indicator, so the
+    // vector must not move them afterwards.
     columns_.resize(static_cast<std::size_t>(count));
+    std::size_t total = 0;
     for (SQLSMALLINT c = 1; c <= count; ++c) {
         BoundColumn& column = columns_[static_cast<std::size_t>(c - 1)];
         column.index = c - 1;
@@ -267,13 +271,23 @@ void COdbcConn::BindResultColumns(SQLSMALLINT count) {
                                       nullptr, 0, nullptr, &displaySize);
         // Unsigned, so SQL_NO_TOTAL and other negative reports hit the cap too.
         column.displaySize = std::min(static_cast<SQLULEN>(displaySize), kMaxDisplaySize);
-
         // The display size counts characters; the driver sends UTF-8.
-        std::size_t bufferSize = std::min<std::size_t>(column.displaySize * 4, kMaxDisplaySize) + 1;
-        column.data.assign(bufferSize, '\0');
+        column.bufferSize = std::min<std::size_t>(column.displaySize * 4, kMaxDisplaySize) + 1;
+        total += column.bufferSize;
+    }
+
+    if (buffers_.size() < total) {
+        buffers_.assign(total, '\0');
+    } else {
+        std::memset(buffers_.data(), 0, total);
+    }
+    char* next = buffers_.data();
+    for (BoundColumn& column : columns_) {
+        column.data = next;
         column.dirty = 0;
-        lastReturn_ = SQLBindCol(stmtHandle_, static_cast<SQLUSMALLINT>(c), SQL_C_CHAR, column.data.data(),
-                                 static_cast<SQLLEN>(bufferSize), &column.indicator);
+        next += column.bufferSize;
+        lastReturn_ = SQLBindCol(stmtHandle_, static_cast<SQLUSMALLINT>(column.index + 1), SQL_C_CHAR, column.data,
+                                 static_cast<SQLLEN>(column.bufferSize), &column.indicator);
     }
 }
 
@@ -282,21 +296,21 @@ int COdbcConn::Fetch() {
     // would cost their full size per row (20 KB for a SQLite TEXT column),
     // so only the part the previous fetch may have written is cleared.
     for (BoundColumn& column : columns_) {
-        if (column.dirty != 0) std::memset(column.data.data(), 0, column.dirty);
+        if (column.dirty != 0) std::memset(column.data, 0, column.dirty);
         column.dirty = 0;
         column.indicator = kUnreported;
     }
     lastReturn_ = SQLFetch(stmtHandle_);
     if (lastReturn_ != SQL_NO_DATA) {
         for (BoundColumn& column : columns_) {
-            std::size_t size = column.data.size();
+            std::size_t size = column.bufferSize;
             SQLLEN indicator = column.indicator;
             if (indicator >= 0) {
                 column.dirty = std::min(static_cast<std::size_t>(indicator), size - 1) + 1;
             } else if (indicator == SQL_NULL_DATA) {
                 // Nothing should be written for NULL, but a driver that puts
                 // an empty string there anyway is covered by looking.
-                column.dirty = strnlen(column.data.data(), size - 1) + 1;
+                column.dirty = strnlen(column.data, size - 1) + 1;
             } else {
                 column.dirty = size;
             }
@@ -331,13 +345,22 @@ int COdbcConn::GetValue(int index, std::string& value) const {
     if (!column) return -1;
     value.clear();
     if (column->indicator == SQL_NULL_DATA) return 0;
-    const char* data = column->data.data();
-    std::size_t capacity = column->data.size() - 1;
+    const char* data = column->data;
+    std::size_t capacity = column->bufferSize - 1;
     std::size_t limit = capacity;
     if (column->indicator >= 0 && static_cast<std::size_t>(column->indicator) < capacity) {
         limit = static_cast<std::size_t>(column->indicator);
     }
-    std::size_t length = strnlen(data, limit);
+    // One pass finds the end (the first NUL) and whether the value is plain
+    // ASCII, which is the same in CP932 and needs no conversion; most values
+    // of a large result are.
+    std::size_t length = 0;
+    unsigned char high = 0;
+    while (length < limit && data[length] != '\0') high |= static_cast<unsigned char>(data[length++]);
+    if (high < 0x80) {
+        value.assign(data, length);
+        return 0;
+    }
     // A value that fills the buffer may have been cut inside a character.
     if (length == capacity) length = WithoutCutUtf8Tail(data, length);
     platform::AppendUtf8AsCp932(std::string_view(data, length), value);

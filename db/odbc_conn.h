@@ -19,8 +19,8 @@
 #include <sql.h>
 #include <sqlext.h>
 
-#include <cstddef>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -33,7 +33,8 @@ struct BoundColumn {
     std::string name;               // column name, CP932
     SQLSMALLINT nameLength = 0;     // name length in bytes as the driver reported it (UTF-8)
     SQLSMALLINT dataType = 0;       // SQL data type code
-    std::vector<char> data;         // bound buffer, receives UTF-8
+    char* data = nullptr;           // bound buffer, receives UTF-8; part of the connection's block
+    std::size_t bufferSize = 0;     // bytes of data, the NUL included
     SQLULEN displaySize = 0;        // display size in characters, at most 20480
     SQLLEN indicator = 0;           // length/indicator cell bound with data
     SQLSMALLINT decimalDigits = 0;
@@ -134,6 +135,10 @@ private:
     int32_t columnCount_ = 0;
     int32_t endOfData_ = 1;
     std::vector<BoundColumn> columns_;
+    // Every column buffer of the current result, one after another. Kept
+    // from statement to statement, so that a reading allocates nothing of
+    // its own between the driver's allocations.
+    std::vector<char> buffers_;
 
     std::recursive_mutex mutex_;
     // Guards only stmtHandle_ between its allocation or release and Cancel,

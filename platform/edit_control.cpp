@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QTextDocumentFragment>
 #include <QMimeData>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -70,6 +71,16 @@ void CEdit::SetFormatMargins(int left, int right) {
 }
 
 void CEdit::SetTabStopPixels(int pixels) { setTabStopDistance(pixels); }
+
+bool CEdit::event(QEvent* e) {
+    // The formatting margins lie outside the viewport: paint them as part of
+    // the text area, then let the frame draw itself over them.
+    if (e->type() == QEvent::Paint) {
+        QPainter painter(this);
+        painter.fillRect(contentsRect(), palette().base());
+    }
+    return QPlainTextEdit::event(e);
+}
 
 void CEdit::keyPressEvent(QKeyEvent* event) {
     if (limit_ > 0 && !isReadOnly() && !event->text().isEmpty() && event->text()[0].isPrint()) {

@@ -45,6 +45,7 @@ public:
     void SetTabStopPixels(int pixels);
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
 

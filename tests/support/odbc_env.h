@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,13 +51,15 @@ const char* PostgresPassword();
 // A second login whose password holds ';', braces, '=' and a trailing space.
 const char* PostgresQuotedUser();
 const char* PostgresQuotedPassword();
-// This program's own schema, first on the data source's search path; created
-// empty on the first call.
+// This program's own schema ("vt_<pid>"), first on the data source's search
+// path; created empty on the first call, which also drops the schemas of
+// test programs that have ended.
 const char* PostgresSchema();
 
 // The two kinds of data source a suite can be parameterised over.
 enum class Db { Sqlite, Postgres };
 const char* DbName(Db db);  // "SQLite" / "PostgreSQL"
+inline void PrintTo(Db db, std::ostream* out) { *out << DbName(db); }
 std::vector<Db> AllDbs();
 // Connects conn to the data source of kind db with its credentials; 0 or -1.
 int ConnectTo(COdbcConn& conn, Db db);
