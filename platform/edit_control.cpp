@@ -76,8 +76,7 @@ bool CEdit::event(QEvent* e) {
     // The formatting margins lie outside the viewport: paint them as part of
     // the text area, then let the frame draw itself over them.
     if (e->type() == QEvent::Paint) {
-        QPainter painter(this);
-        painter.fillRect(contentsRect(), palette().base());
+        QPainter(this).fillRect(contentsRect(), palette().base());
     }
     return QPlainTextEdit::event(e);
 }
