@@ -1,0 +1,138 @@
+#include "app/main_dlg.h"
+#include "resources/resource_ids.h"
+#include "settings/connect_dlg.h"
+#include "support/gui_test.h"
+#include "support/odbc_env.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+using vetch_test::Db;
+
+class ConnectDialogTest : public GuiTest, public ::testing::WithParamInterface<Db> {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        vetch_test::InitOdbcEnvironment();
+    }
+    std::string Dsn() const { return GetParam() == Db::Sqlite ? vetch_test::SqliteDsn() : vetch_test::PostgresDsn(); }
+    std::string User() const { return GetParam() == Db::Sqlite ? "" : vetch_test::PostgresUser(); }
+    std::string Password() const { return GetParam() == Db::Sqlite ? "" : vetch_test::PostgresPassword(); }
+
+    // Types into the dialog's fields as a user would, then presses a button.
+    static void Type(platform::CDialog& d, int id, const std::string& cp932) {
+        auto* edit = d.Item<QLineEdit>(id);
+        edit->clear();
+        QTest::keyClicks(edit, platform::Cp932ToQString(cp932));
+    }
+    static void Press(platform::CDialog& d, int id) { qobject_cast<QPushButton*>(d.GetDlgItem(id))->click(); }
+};
+
+TEST_P(ConnectDialogTest, FailingOkKeepsTheDialogOpenUntilAGoodOkConnects) {
+    VETCH_REQUIRE_DB(GetParam());
+    AppSettings settings("vetch.ini");
+    COdbcConn conn;
+    ASSERT_EQ(vetch_test::ConnectTo(conn, GetParam()), 0);  // connected to A before
+
+    bool stillOpenAfterFailure = false;
+    modalDriver = [&](platform::CDialog& d) {
+        Type(d, res::IDC_HOST_STRING, "no-such-source");
+        Type(d, res::IDC_USER_NAME, "someone");
+        Type(d, res::IDC_PASSWORD, "a;b=c");
+        Press(d, platform::IDOK);
+        stillOpenAfterFailure = d.isVisible();
+        // The failed attempt dropped the earlier connection and kept the values.
+        EXPECT_EQ(conn.IsConnected(), 0);
+        EXPECT_EQ(settings.hostString, "no-such-source");
+        EXPECT_EQ(settings.userName, "someone");
+        EXPECT_EQ(settings.password, "a;b=c");
+
+        Type(d, res::IDC_HOST_STRING, Dsn());
+        Type(d, res::IDC_USER_NAME, User());
+        Type(d, res::IDC_PASSWORD, Password());
+        Press(d, platform::IDOK);
+    };
+    CConnectDlg dlg(&settings, &conn);
+    EXPECT_EQ(dlg.DoModal(), platform::IDOK);
+    EXPECT_TRUE(stillOpenAfterFailure);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].text.find("Data source name not found"), std::string::npos) << Messages()[0].text;
+    EXPECT_EQ(Messages()[0].flags, 48);
+    EXPECT_EQ(conn.IsConnected(), 1);
+    EXPECT_EQ(settings.hostString, Dsn());
+}
+
+TEST_P(ConnectDialogTest, WrongPasswordShowsTheDriversTextAndCancelKeepsWhatWasTyped) {
+    VETCH_REQUIRE_DB(GetParam());
+    if (GetParam() == Db::Sqlite) GTEST_SKIP() << "SQLite has no passwords";
+    AppSettings settings("vetch.ini");
+    COdbcConn conn;
+    modalDriver = [&](platform::CDialog& d) {
+        Type(d, res::IDC_HOST_STRING, Dsn());
+        Type(d, res::IDC_USER_NAME, User());
+        Type(d, res::IDC_PASSWORD, "wrong");
+        Press(d, platform::IDOK);
+        Press(d, platform::IDCANCEL);
+    };
+    CConnectDlg dlg(&settings, &conn);
+    EXPECT_EQ(dlg.DoModal(), platform::IDCANCEL);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].text.find("password authentication failed"), std::string::npos) << Messages()[0].text;
+    EXPECT_EQ(settings.password, "wrong");
+    EXPECT_EQ(conn.IsConnected(), 0);
+}
+
+TEST_P(ConnectDialogTest, CancelChangesNothingAndTheFieldsShowTheSettings) {
+    VETCH_REQUIRE_DB(GetParam());
+    AppSettings settings("vetch.ini");
+    settings.hostString = Dsn();
+    settings.userName = S("利用者");
+    settings.password = "secret";
+    COdbcConn conn;
+    modalDriver = [&](platform::CDialog& d) {
+        EXPECT_EQ(d.GetItemText(res::IDC_HOST_STRING), Dsn());
+        EXPECT_EQ(d.GetItemText(res::IDC_USER_NAME), S("利用者"));
+        EXPECT_EQ(d.GetItemText(res::IDC_PASSWORD), "secret");
+        EXPECT_EQ(d.Item<QLineEdit>(res::IDC_PASSWORD)->echoMode(), QLineEdit::Password);
+        Type(d, res::IDC_HOST_STRING, "changed");
+        Press(d, platform::IDCANCEL);
+    };
+    CConnectDlg dlg(&settings, &conn);
+    EXPECT_EQ(dlg.DoModal(), platform::IDCANCEL);
+    EXPECT_EQ(settings.hostString, Dsn());
+    EXPECT_EQ(conn.IsConnected(), 0);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_P(ConnectDialogTest, AltCInTheMainWindowConnectsAndTheValuesReachTheSettingsFile) {
+    VETCH_REQUIRE_DB(GetParam());
+    {
+        auto dlg = std::make_unique<CMainDlg>();
+        dlg->Create(nullptr);
+        Pump();  // the dialog at start: left open, so cancelled
+        EXPECT_EQ(dlg->conn.IsConnected(), 0);
+        modalDriver = [&](platform::CDialog& d) {
+            Type(d, res::IDC_HOST_STRING, Dsn());
+            Type(d, res::IDC_USER_NAME, User());
+            Type(d, res::IDC_PASSWORD, Password());
+            Press(d, platform::IDOK);
+        };
+        QTest::keyClick(dlg->curEdit, Qt::Key_C, Qt::AltModifier);
+        EXPECT_EQ(dlg->conn.IsConnected(), 1);
+        dlg->DestroyWindow();
+        EXPECT_EQ(dlg->conn.IsConnected(), 0);  // disconnected on the way out
+    }
+    AppSettings reread("vetch.ini");
+    EXPECT_EQ(reread.hostString, Dsn());
+    EXPECT_EQ(reread.password, Password());
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, ConnectDialogTest, ::testing::ValuesIn(vetch_test::AllDbs()),
+                         [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });
+
+}  // namespace
