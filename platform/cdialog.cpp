@@ -70,7 +70,7 @@ void CDialog::Build() {
     baseUnitX_ = (abc / 26 + 1) / 2;
     baseUnitY_ = fm.height();
 
-    Qt::WindowFlags flags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
     if (template_->style & kMinimizeBox) flags |= Qt::WindowMinimizeButtonHint;
     if (template_->style & kSystemMenu) flags |= Qt::WindowSystemMenuHint;
     setWindowFlags(flags);
