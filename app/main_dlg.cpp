@@ -7,6 +7,7 @@
 #include "platform/sjis_format.h"
 #include "resources/images.h"
 #include "resources/resource_ids.h"
+#include "results/query_result_dlg.h"
 #include "settings/connect_dlg.h"
 #include "texttools/text_result_dlg.h"
 
@@ -226,7 +227,14 @@ bool CMainDlg::TakeEditorText(std::string& raw, std::string& prepared) const {
     return true;
 }
 
-void CMainDlg::OnExecuteSql() {}
+void CMainDlg::OnExecuteSql() {
+    std::string raw, prepared;
+    if (!TakeEditorText(raw, prepared) || !conn.IsConnected()) return;
+    int slot = TakeSlot(kQueryResultGroup);
+    if (slot < 0) return;
+    SetSlotWindow(kQueryResultGroup, slot, new CQueryResultDlg(this, slot, prepared, curBuffer));
+}
+
 void CMainDlg::OnWrapSql() { OpenTextResult(static_cast<int>(TextToolMode::Wrap)); }
 void CMainDlg::OnBreakSql() { OpenTextResult(static_cast<int>(TextToolMode::Format)); }
 void CMainDlg::OnBreakAndWrapSql() { OpenTextResult(static_cast<int>(TextToolMode::FormatAndWrap)); }

@@ -1,0 +1,131 @@
+#include "results/result_list.h"
+
+#include "app/text_transforms.h"
+#include "db/odbc_conn.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace results {
+
+namespace {
+
+// Below malloc's threshold for a mapping of its own, so a window's chunks come
+// from the heap, and the next window reuses them instead of faulting in fresh
+// pages; a million rows still need only a few thousand.
+constexpr std::size_t kChunkBytes = std::size_t{1} << 16;
+
+}  // namespace
+
+void CellTable::AppendCell(std::string_view text) {
+    if (pendingEnds_.size() >= static_cast<std::size_t>(columns_)) return;
+    pending_.append(text);
+    pendingEnds_.push_back(static_cast<std::uint32_t>(pending_.size()));
+}
+
+void CellTable::EndRow() {
+    pendingEnds_.resize(static_cast<std::size_t>(columns_), static_cast<std::uint32_t>(pending_.size()));
+    const std::size_t endsSize = pendingEnds_.size() * sizeof(std::uint32_t);
+    const std::size_t need = endsSize + pending_.size();
+    const char* row = nullptr;
+    if (need > 0) {
+        if (chunks_.empty() || chunks_.back().size - chunks_.back().used < need) {
+            const std::size_t size = std::max(kChunkBytes, need);
+            // Left uninitialised: every byte handed out is written first.
+            chunks_.push_back({std::unique_ptr<char[]>(new char[size]), size, 0});
+        }
+        Chunk& chunk = chunks_.back();
+        char* at = chunk.bytes.get() + chunk.used;
+        std::memcpy(at, pendingEnds_.data(), endsSize);
+        std::memcpy(at + endsSize, pending_.data(), pending_.size());
+        chunk.used += need;
+        row = at;
+    }
+    rows_.push_back(row);
+    textBytes_ += pending_.size();
+    pending_.clear();
+    pendingEnds_.clear();
+}
+
+std::string_view CellTable::Cell(std::size_t row, int column) const {
+    if (row >= rows_.size() || column < 0 || column >= columns_) return {};
+    const char* at = rows_[row];
+    std::uint32_t begin = 0;
+    std::uint32_t end = 0;
+    if (column > 0) std::memcpy(&begin, at + (column - 1) * sizeof(std::uint32_t), sizeof begin);
+    std::memcpy(&end, at + column * sizeof(std::uint32_t), sizeof end);
+    return {at + static_cast<std::size_t>(columns_) * sizeof(std::uint32_t) + begin, end - begin};
+}
+
+std::size_t CellTable::AllocatedBytes() const {
+    std::size_t total = rows_.capacity() * sizeof(const char*) + chunks_.capacity() * sizeof(Chunk);
+    for (const Chunk& chunk : chunks_) total += chunk.size;
+    return total;
+}
+
+std::vector<ListColumnSpec> ReadAnswerColumns(const COdbcConn& conn, int fontSize) {
+    std::vector<ListColumnSpec> columns;
+    const int count = conn.GetColumnCount();
+    columns.reserve(static_cast<std::size_t>(count) + 1);
+    columns.push_back(RowNumberColumn(fontSize));
+    for (int i = 0; i < count; ++i) {
+        ColumnInfo info;
+        conn.GetColumnInfo(i, info);
+        columns.push_back(ResultColumn(info.name, info.dataType, fontSize));
+    }
+    return columns;
+}
+
+CellTable ReadAnswerRows(COdbcConn& conn, int resultMax) {
+    const int answerColumns = conn.GetColumnCount();
+    const int digits = RowNumberDigits(resultMax);
+    CellTable cells(answerColumns + 1);
+    std::string value;
+    for (int row = 0; row < resultMax && !conn.IsEndOfData(); ++row) {
+        cells.AppendCell(FormatRowNumber(row + 1, digits));
+        for (int i = 0; i < answerColumns; ++i) {
+            conn.GetValue(i, value);
+            // Most values hold no line end; they need no converted copy.
+            if (value.find('\n') == std::string::npos && value.find('\r') == std::string::npos) {
+                cells.AppendCell(value);
+            } else {
+                cells.AppendCell(ToCrLf(value));
+            }
+        }
+        cells.EndRow();
+        // The row after the last one shown is never asked for.
+        if (row + 1 < resultMax) conn.Fetch();
+    }
+    return cells;
+}
+
+void SortRowOrder(std::vector<std::uint32_t>& order, const CellTable& cells, int column, short dataType,
+                  int sortOrder) {
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return CompareRows(cells.Cell(a, column), cells.Cell(b, column), dataType, sortOrder) < 0;
+    });
+}
+
+std::string BuildCopyText(const std::vector<ListColumnSpec>& columns, const CellTable& cells,
+                          const std::vector<std::uint32_t>& rows) {
+    std::vector<std::string> captions;
+    captions.reserve(columns.size());
+    for (const ListColumnSpec& column : columns) captions.push_back(column.caption);
+    const int count = static_cast<int>(columns.size());
+
+    std::size_t size = 0;
+    for (std::uint32_t row : rows) {
+        for (int c = 0; c < count; ++c) size += cells.Cell(row, c).size() + 1;
+        size += 1;
+    }
+    std::string out;
+    out.reserve(size + captions.size() * 16 + 2);
+    AppendCopyHeader(out, captions);
+    for (std::uint32_t row : rows) {
+        for (int c = 0; c < count; ++c) AppendCopyCell(out, cells.Cell(row, c));
+        EndCopyLine(out);
+    }
+    return out;
+}
+
+}  // namespace results

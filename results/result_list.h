@@ -1,0 +1,78 @@
+// The data behind a result list, with no widget in sight: the cells of its
+// rows, the reading of a statement's answer into them, the row order a
+// header click produces and the text a copy puts on the clipboard. Text is
+// CP932 bytes.
+#pragma once
+
+#include "results/list_logic.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class COdbcConn;
+
+namespace results {
+
+// The cells of a list, row by row. A list may hold a million rows, so they
+// live packed in chunks of memory rather than in one heap string per cell:
+// each row is the end offsets of its cells followed by their bytes, a row
+// never straddles two chunks, and chunks never move, so growing the table
+// copies nothing that is already in it.
+class CellTable {
+public:
+    explicit CellTable(int columns = 0) : columns_(columns < 0 ? 0 : columns) {}
+
+    int ColumnCount() const { return columns_; }
+    std::size_t RowCount() const { return rows_.size(); }
+
+    // Cells go in column by column; EndRow closes the row. Cells beyond the
+    // column count are dropped, missing ones read as empty.
+    void AppendCell(std::string_view text);
+    void EndRow();
+
+    std::string_view Cell(std::size_t row, int column) const;
+
+    // Bytes of all cell texts, and what the table holds allocated.
+    std::size_t TextBytes() const { return textBytes_; }
+    std::size_t AllocatedBytes() const;
+
+private:
+    struct Chunk {
+        std::unique_ptr<char[]> bytes;
+        std::size_t size;
+        std::size_t used;
+    };
+
+    int columns_;
+    std::vector<Chunk> chunks_;
+    // Where each row starts; chunks never move, so these stay valid.
+    std::vector<const char*> rows_;
+    std::string pending_;
+    std::vector<std::uint32_t> pendingEnds_;
+    std::size_t textBytes_ = 0;
+};
+
+// The columns of the answer now on conn: "件数", then one per answer column.
+std::vector<ListColumnSpec> ReadAnswerColumns(const COdbcConn& conn, int fontSize);
+
+// Reads the answer's rows from the current one on, at most resultMax of
+// them, into a table whose column 0 holds the row number in the format
+// RowNumberDigits(resultMax) gives and whose column j holds answer column
+// j - 1 with CR LF line ends. Rows beyond resultMax are never fetched.
+CellTable ReadAnswerRows(COdbcConn& conn, int resultMax);
+
+// Sorts order (row indexes into cells, in list order) by column with
+// CompareRows; rows that compare equal keep their order.
+void SortRowOrder(std::vector<std::uint32_t>& order, const CellTable& cells, int column, short dataType,
+                  int sortOrder);
+
+// The header line of captions, then one line for each of rows (indexes
+// into cells), in the order given.
+std::string BuildCopyText(const std::vector<ListColumnSpec>& columns, const CellTable& cells,
+                          const std::vector<std::uint32_t>& rows);
+
+}  // namespace results

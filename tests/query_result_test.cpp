@@ -1,0 +1,339 @@
+#include "app/main_dlg.h"
+#include "platform/clipboard.h"
+#include "platform/edit_control.h"
+#include "resources/resource_ids.h"
+#include "results/query_result_dlg.h"
+#include "results/result_list.h"
+#include "support/gui_test.h"
+#include "support/odbc_env.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using results::ResultGrid;
+using vetch_test::Db;
+
+class QueryResultTest : public GuiTest {
+protected:
+    std::unique_ptr<CMainDlg> Open() {
+        auto dlg = std::make_unique<CMainDlg>();
+        dlg->Create(nullptr);
+        Pump();  // the connect dialog opened at start is cancelled
+        return dlg;
+    }
+    static CQueryResultDlg* Window(CMainDlg& dlg, int slot) {
+        return qobject_cast<CQueryResultDlg*>(dlg.SlotWindow(CMainDlg::kQueryResultGroup, slot));
+    }
+    // Types sql into the editor and presses F5; the window it opened, or null.
+    static CQueryResultDlg* Run(CMainDlg& dlg, const std::string& sql) {
+        int slot = 0;
+        while (slot < CMainDlg::kSlotsPerGroup && Window(dlg, slot)) ++slot;
+        dlg.curEdit->SetText(sql);
+        QTest::keyClick(dlg.curEdit, Qt::Key_F5);
+        return slot < CMainDlg::kSlotsPerGroup ? Window(dlg, slot) : nullptr;
+    }
+    static std::vector<std::string> Captions(const CQueryResultDlg& w) {
+        std::vector<std::string> out;
+        for (int c = 0; c < w.list->Model().ColumnCount(); ++c) out.push_back(w.list->Model().Column(c).caption);
+        return out;
+    }
+    static std::vector<std::string> ColumnText(const CQueryResultDlg& w, int column) {
+        std::vector<std::string> out;
+        for (int r = 0; r < w.list->Model().RowCount(); ++r) out.emplace_back(w.list->Model().CellText(r, column));
+        return out;
+    }
+    static void ClickHeader(ResultGrid* list, int column) {
+        QHeaderView* header = list->horizontalHeader();
+        QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    }
+    static void CtrlClickRow(ResultGrid* list, int row) {
+        QRect cell = list->visualRect(list->model()->index(row, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, cell.center());
+    }
+    static void Focus(CQueryResultDlg* w, QWidget* control) {
+        QApplication::setActiveWindow(w);
+        control->setFocus();
+    }
+};
+
+// Tests that run the same SQL on every kind of data source.
+class QueryResultDbTest : public QueryResultTest, public ::testing::WithParamInterface<Db> {
+protected:
+    void SetUp() override {
+        QueryResultTest::SetUp();
+        VETCH_REQUIRE_DB(GetParam());
+        dlg = Open();
+        ASSERT_EQ(vetch_test::ConnectTo(dlg->conn, GetParam()), 0);
+    }
+    void TearDown() override {
+        dlg.reset();
+        QueryResultTest::TearDown();
+    }
+    void Exec(const std::string& sql) {
+        std::string message;
+        ASSERT_GE(vetch_test::RunSql(dlg->conn, sql, &message), 0) << sql << ": " << message;
+    }
+    // A table "qr_t" (n INTEGER, name VARCHAR(20)) holding rows 1..count named "r1", "r2", ...
+    void NumberedTable(int count) {
+        ASSERT_TRUE(vetch_test::ResetTable(dlg->conn, "qr_t", "n INTEGER, name VARCHAR(20)"));
+        std::string insert = "INSERT INTO qr_t VALUES ";
+        for (int i = 1; i <= count; ++i) {
+            insert += (i > 1 ? ",(" : "(") + std::to_string(i) + ",'r" + std::to_string(i) + "')";
+        }
+        Exec(insert);
+    }
+
+    std::unique_ptr<CMainDlg> dlg;
+};
+
+TEST_P(QueryResultDbTest, RowsAreNumberedAndCutAtResultMax) {
+    NumberedTable(250);
+    dlg->SendCommand(res::ID_BUFFER_1 + 1);
+    CQueryResultDlg* w = Run(*dlg, "select n, name\r\n  from qr_t order by n");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->GetWindowText(), S("SQL 結果表示 － ｳｨﾝﾄﾞｳ 2"));
+    EXPECT_EQ(w->sqlEdit->GetText(), "select n, name from qr_t order by n");
+
+    EXPECT_EQ(Captions(*w), (std::vector<std::string>{S("件数"), "n", "name"}));
+    const results::ResultGridModel& m = w->list->Model();
+    EXPECT_EQ(w->list->columnWidth(0), 40);
+    EXPECT_EQ(w->list->columnWidth(1), 10);
+    EXPECT_EQ(w->list->columnWidth(2), 40);
+    EXPECT_FALSE(m.Column(0).rightAligned);
+    EXPECT_TRUE(m.Column(1).rightAligned);
+    EXPECT_FALSE(m.Column(2).rightAligned);
+    EXPECT_EQ(m.data(m.index(0, 1), Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
+
+    ASSERT_EQ(m.RowCount(), 100);
+    EXPECT_EQ(m.CellText(0, 0), "  1");
+    EXPECT_EQ(m.CellText(99, 0), "100");
+    EXPECT_EQ(m.CellText(99, 1), "100");
+    EXPECT_EQ(m.CellText(99, 2), "r100");
+
+    // resultMax 0: the columns, and no row.
+    dlg->settings.resultMax = 0;
+    w = Run(*dlg, "select n, name from qr_t");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->list->Model().ColumnCount(), 3);
+    EXPECT_EQ(w->list->Model().RowCount(), 0);
+
+    // An answer without rows: only the captions, still sortable.
+    dlg->settings.resultMax = 100;
+    w = Run(*dlg, "select n, name from qr_t where n < 0");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(Captions(*w), (std::vector<std::string>{S("件数"), "n", "name"}));
+    EXPECT_EQ(w->list->Model().RowCount(), 0);
+    EXPECT_TRUE(w->list->Model().IsSortable());
+}
+
+TEST_P(QueryResultDbTest, StatementsWithoutRowsShowOneMessageRowThatNeverSorts) {
+    NumberedTable(5);
+    auto message = [&](const std::string& sql) {
+        CQueryResultDlg* w = Run(*dlg, sql);
+        EXPECT_NE(w, nullptr);
+        if (!w) return std::string();
+        const results::ResultGridModel& m = w->list->Model();
+        EXPECT_EQ(Captions(*w), std::vector<std::string>{"Message"});
+        EXPECT_EQ(w->list->columnWidth(0), 500);
+        EXPECT_FALSE(m.Column(0).rightAligned);
+        EXPECT_EQ(m.RowCount(), 1);
+        ClickHeader(w->list, 0);
+        EXPECT_FALSE(m.IsSortable());
+        EXPECT_EQ(m.SortOrder(0), 0);
+        std::string text(m.CellText(0, 0));
+        w->close();
+        Pump();
+        return text;
+    };
+    EXPECT_EQ(message("update qr_t set name = 'x' where n <= 3"), S("3件 更新しました"));
+    EXPECT_EQ(message("create table qr_created (a integer)"), S("成功しました"));
+    EXPECT_EQ(message("update qr_t set name = 'y' where n > 1000"), S("成功しました"));
+    const std::string error = message("selec n from qr_t");
+    EXPECT_NE(error.find("syntax error"), std::string::npos) << error;
+    Exec("drop table qr_created");
+}
+
+TEST_P(QueryResultDbTest, HeaderClicksSortByTypeAndSelectedRowsMoveAlong) {
+    ASSERT_TRUE(vetch_test::ResetTable(dlg->conn, "qr_s", "n INTEGER, t VARCHAR(10), big BIGINT"));
+    Exec("INSERT INTO qr_s VALUES (9, 'b', 3000000000), (10, 'B', -3000000000), (1, 'ab', 5), "
+         "(100, 'a', 9223372036854775807)");
+    CQueryResultDlg* w = Run(*dlg, "select n, t, big from qr_s");
+    ASSERT_NE(w, nullptr);
+    const results::ResultGridModel& m = w->list->Model();
+    using Texts = std::vector<std::string>;
+    ASSERT_EQ(ColumnText(*w, 1), (Texts{"9", "10", "1", "100"}));
+
+    CtrlClickRow(w->list, 1);  // n = 10
+    ClickHeader(w->list, 1);
+    EXPECT_EQ(ColumnText(*w, 1), (Texts{"1", "9", "10", "100"}));
+    EXPECT_EQ(ColumnText(*w, 0), (Texts{"  3", "  1", "  2", "  4"}));
+    EXPECT_EQ(w->list->SelectedRows(), std::vector<int>{2});
+    ClickHeader(w->list, 1);
+    EXPECT_EQ(ColumnText(*w, 1), (Texts{"100", "10", "9", "1"}));
+    EXPECT_EQ(w->list->SelectedRows(), std::vector<int>{1});
+
+    // Text in byte order; each column keeps its own direction.
+    ClickHeader(w->list, 2);
+    EXPECT_EQ(ColumnText(*w, 2), (Texts{"B", "a", "ab", "b"}));
+    EXPECT_EQ(m.SortOrder(1), 2);
+    // Values beyond the range of int sort by their true size.
+    ClickHeader(w->list, 3);
+    EXPECT_EQ(ColumnText(*w, 3), (Texts{"-3000000000", "5", "3000000000", "9223372036854775807"}));
+    ClickHeader(w->list, 0);
+    EXPECT_EQ(ColumnText(*w, 0), (Texts{"  1", "  2", "  3", "  4"}));
+    EXPECT_EQ(ColumnText(*w, 1), (Texts{"9", "10", "1", "100"}));
+}
+
+TEST_P(QueryResultDbTest, TextKeepsItsBytesAndLineEndsBecomeCrLf) {
+    ASSERT_TRUE(vetch_test::ResetTable(dlg->conn, "qr_j", S("\"名前\" VARCHAR(20)")));
+    Exec(S("INSERT INTO qr_j VALUES ('漢字ｶﾅ～'), ('a\nb')"));
+    CQueryResultDlg* w = Run(*dlg, S("select \"名前\" from qr_j"));
+    ASSERT_NE(w, nullptr);
+    const results::ResultGridModel& m = w->list->Model();
+    EXPECT_EQ(Captions(*w), (std::vector<std::string>{S("件数"), S("名前")}));
+    EXPECT_EQ(w->list->columnWidth(1), 40);
+    EXPECT_EQ(m.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QString::fromUtf8("名前"));
+    ASSERT_EQ(m.RowCount(), 2);
+    EXPECT_EQ(m.CellText(0, 1), S("漢字ｶﾅ～"));
+    EXPECT_EQ(platform::QStringToCp932(m.data(m.index(0, 1), Qt::DisplayRole).toString()), S("漢字ｶﾅ～"));
+    EXPECT_EQ(m.CellText(1, 1), "a\r\nb");
+
+    Focus(w, w->list);
+    CtrlClickRow(w->list, 1);
+    QTest::keyClick(w->list, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(platform::GetClipboardText(), S("件数\t名前\r\n") + "  2\ta\r\nb\r\n");
+}
+
+TEST_P(QueryResultDbTest, CopyAndSelectAllActOnTheControlThatLastHadTheFocus) {
+    NumberedTable(6);
+    CQueryResultDlg* w = Run(*dlg, "select n, name from qr_t order by n");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->FocusTarget(), 1);
+
+    // Nothing selected: the clipboard is left alone.
+    platform::SetClipboardText("untouched");
+    QTest::mouseClick(w->copyButton, Qt::LeftButton);
+    EXPECT_EQ(platform::GetClipboardText(), "untouched");
+
+    CtrlClickRow(w->list, 1);
+    CtrlClickRow(w->list, 4);
+    QTest::mouseClick(w->copyButton, Qt::LeftButton);
+    EXPECT_EQ(platform::GetClipboardText(), S("件数\tn\tname\r\n") + "  2\t2\tr2\r\n  5\t5\tr5\r\n");
+
+    Focus(w, w->sqlEdit);
+    EXPECT_EQ(w->FocusTarget(), 2);
+    QTest::keyClick(w->sqlEdit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(w->sqlEdit, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(platform::GetClipboardText(), "select n, name from qr_t order by n");
+    EXPECT_EQ(w->list->SelectedRows(), (std::vector<int>{1, 4}));
+
+    Focus(w, w->list);
+    EXPECT_EQ(w->FocusTarget(), 1);
+    QTest::keyClick(w->list, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(w->list, Qt::Key_C, Qt::ControlModifier);
+    std::string all = S("件数\tn\tname\r\n");
+    for (int i = 1; i <= 6; ++i) all += "  " + std::to_string(i) + "\t" + std::to_string(i) + "\tr" + std::to_string(i) + "\r\n";
+    EXPECT_EQ(platform::GetClipboardText(), all);
+
+    // Enter and Escape close nothing, on either control.
+    for (QWidget* control : {static_cast<QWidget*>(w->list), static_cast<QWidget*>(w->sqlEdit)}) {
+        QTest::keyClick(control, Qt::Key_Return);
+        QTest::keyClick(control, Qt::Key_Escape);
+    }
+    Pump();
+    EXPECT_EQ(Window(*dlg, 0), w);
+    EXPECT_TRUE(w->isVisible());
+}
+
+TEST_P(QueryResultDbTest, SlotsAreLimitedAndReusedAndTheLastClosedSizeIsSaved) {
+    for (int i = 0; i < 5; ++i) ASSERT_NE(Run(*dlg, "select 1"), nullptr);
+    EXPECT_TRUE(Messages().empty());
+    dlg->SendCommand(res::ID_EXECUTE_SQL);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, S("ｳｨﾝﾄﾞｳの表字数が制限を越えました。"));
+    EXPECT_EQ(Messages()[0].flags, 48);
+
+    Window(*dlg, 3)->ResizeOuter(520, 410);
+    Window(*dlg, 1)->ResizeOuter(640, 480);
+    Window(*dlg, 3)->close();
+    Pump();
+    Window(*dlg, 1)->close();
+    Pump();
+    EXPECT_EQ(Window(*dlg, 1), nullptr);
+    EXPECT_EQ(dlg->settings.winSize[AppSettings::kQueryResult].width, 640);
+    EXPECT_EQ(dlg->settings.winSize[AppSettings::kQueryResult].height, 480);
+
+    // The lowest free slot, at the saved size, laid out for it.
+    CQueryResultDlg* w = Run(*dlg, "select 2");
+    ASSERT_EQ(w, Window(*dlg, 1));
+    EXPECT_EQ(w->OuterSize(), QSize(640, 480));
+    const QPoint editAt = w->sqlEdit->pos();
+    w->ResizeOuter(700, 500);
+    EXPECT_EQ(w->list->geometry(), QRect(11, 45, w->ClientWidth() - 20, w->ClientHeight() - 55));
+    EXPECT_EQ(w->sqlEdit->geometry(), QRect(editAt, QSize(w->ClientWidth() - 85, 26)));
+    EXPECT_LE(w->sqlEdit->geometry().right(), w->copyButton->x());
+
+    dlg->settings.fontSize = 12;
+    w->ApplyFont();
+    EXPECT_EQ(w->list->font().pointSize(), 12);
+    EXPECT_EQ(w->sqlEdit->font().pointSize(), 12);
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, QueryResultDbTest, ::testing::ValuesIn(vetch_test::AllDbs()),
+                         [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });
+
+TEST_F(QueryResultTest, F5DoesNothingOnAnEmptyEditorOrWithoutAConnection) {
+    auto dlg = Open();
+    dlg->curEdit->SetText("select 1");
+    QTest::keyClick(dlg->curEdit, Qt::Key_F5);
+    EXPECT_EQ(Window(*dlg, 0), nullptr);
+
+    ASSERT_EQ(vetch_test::ConnectTo(dlg->conn, Db::Sqlite), 0);
+    dlg->curEdit->SetText("");
+    QTest::keyClick(dlg->curEdit, Qt::Key_F5);
+    EXPECT_EQ(Window(*dlg, 0), nullptr);
+    EXPECT_TRUE(Messages().empty());
+}
+
+// Rows spill over into new chunks, and one row larger than a chunk gets one
+// of its own; every cell still reads back whole.
+TEST(CellTableTest, CellsSurviveChunkBoundaries) {
+    results::CellTable cells(3);
+    const std::string big(3u << 20, 'x');
+    for (int r = 0; r < 40000; ++r) {
+        cells.AppendCell(std::to_string(r));
+        if (r == 20000) {
+            cells.AppendCell(big);
+        } else {
+            cells.AppendCell(std::string(static_cast<std::size_t>(r % 50), 'a' + r % 26));
+        }
+        if (r % 3) {
+            cells.AppendCell("last");
+            cells.AppendCell("dropped");  // one more than the columns
+        }
+        cells.EndRow();
+    }
+    ASSERT_EQ(cells.RowCount(), 40000u);
+    for (std::size_t r = 0; r < cells.RowCount(); ++r) {
+        ASSERT_EQ(cells.Cell(r, 0), std::to_string(r));
+        if (r == 20000) {
+            ASSERT_EQ(cells.Cell(r, 1), big);
+        } else {
+            ASSERT_EQ(cells.Cell(r, 1), std::string(r % 50, static_cast<char>('a' + r % 26)));
+        }
+        ASSERT_EQ(cells.Cell(r, 2), r % 3 ? "last" : "");
+    }
+    EXPECT_EQ(cells.Cell(40000, 0), "");
+    EXPECT_EQ(cells.Cell(0, 3), "");
+}
+
+}  // namespace
