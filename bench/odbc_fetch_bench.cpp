@@ -90,24 +90,14 @@ void Run(COdbcConn& conn, const std::string& sql) {
     auto lock = conn.Lock();
     conn.AllocStatement();
     if (conn.Execute(sql) < 0) {
-        char state[6] = {};
-        SQLINTEGER native = 0;
-        char message[512] = {};
-        SQLSMALLINT length = 0;
-        conn.GetDiagnostic(SQL_HANDLE_STMT, state, native, message, length);
-        Die(sql.substr(0, 60) + ": " + message);
+        Die(sql.substr(0, 60) + ": " + DiagnosticMessage(conn, SQL_HANDLE_STMT));
     }
     conn.FreeStatement();
 }
 
 void Connect(COdbcConn& conn, const Source& source) {
     if (conn.Connect(source.dsn, source.user, source.password) == 0) return;
-    char state[6] = {};
-    SQLINTEGER native = 0;
-    char message[512] = {};
-    SQLSMALLINT length = 0;
-    conn.GetDiagnostic(SQL_HANDLE_DBC, state, native, message, length);
-    Die("cannot connect to " + source.label + ": " + message);
+    Die("cannot connect to " + source.label + ": " + DiagnosticMessage(conn, SQL_HANDLE_DBC));
 }
 
 // Rows of plain and Japanese text, numbers and timestamps, so that every

@@ -146,6 +146,15 @@ int COdbcConn::Disconnect() {
     return Succeeded(lastReturn_) ? 0 : -1;
 }
 
+std::string DiagnosticMessage(COdbcConn& conn, int kind) {
+    char sqlState[6] = {};
+    SQLINTEGER nativeError = 0;
+    char message[512] = {};
+    SQLSMALLINT textLength = 0;
+    conn.GetDiagnostic(kind, sqlState, nativeError, message, textLength);
+    return message;
+}
+
 int COdbcConn::GetDiagnostic(int kind, char sqlState[6], SQLINTEGER& nativeError, char message[512],
                              SQLSMALLINT& textLength) {
     SQLHANDLE handle;

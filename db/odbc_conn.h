@@ -60,6 +60,13 @@ struct ColumnInfo {
 std::string BuildConnectionString(std::string_view dsn, std::string_view user,
                                   std::string_view password);
 
+class COdbcConn;
+
+// The message text of the first diagnostic record of a handle kind (2 the
+// connection, 3 the statement), read into zeroed buffers as every window
+// shows it; empty when the driver left no record.
+std::string DiagnosticMessage(COdbcConn& conn, int kind);
+
 class COdbcConn {
 public:
     // The largest display size a column is bound for, in characters.

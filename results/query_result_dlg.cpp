@@ -76,11 +76,7 @@ void CQueryResultDlg::ExecuteAndShow() {
     conn->AllocStatement();
     const int result = conn->Execute(sqlText);
     if (result < 0) {
-        char sqlState[6] = {};
-        SQLINTEGER nativeError = 0;
-        char message[512] = {};
-        SQLSMALLINT textLength = 0;
-        conn->GetDiagnostic(SQL_HANDLE_STMT, sqlState, nativeError, message, textLength);
+        std::string message = DiagnosticMessage(*conn, SQL_HANDLE_STMT);
         conn->FreeStatement();
         list->ShowMessage(message);
         return;

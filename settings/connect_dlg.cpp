@@ -32,10 +32,5 @@ void CConnectDlg::OnOK() {
         EndDialog(platform::IDOK);
         return;
     }
-    char sqlState[6] = {};
-    SQLINTEGER nativeError = 0;
-    char message[512] = {};
-    SQLSMALLINT textLength = 0;
-    conn->GetDiagnostic(2, sqlState, nativeError, message, textLength);
-    platform::MessageBox(this, message, platform::MB_ICONEXCLAMATION | platform::MB_OK);
+    platform::MessageBox(this, DiagnosticMessage(*conn, SQL_HANDLE_DBC), platform::MB_ICONEXCLAMATION | platform::MB_OK);
 }

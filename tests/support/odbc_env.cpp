@@ -234,14 +234,7 @@ int RunSql(COdbcConn& conn, std::string_view sql, std::string* message) {
     auto lock = conn.Lock();
     conn.AllocStatement();
     int result = conn.Execute(sql);
-    if (result < 0 && message) {
-        char state[6] = {};
-        SQLINTEGER native = 0;
-        char text[512] = {};
-        SQLSMALLINT length = 0;
-        conn.GetDiagnostic(SQL_HANDLE_STMT, state, native, text, length);
-        *message = text;
-    }
+    if (result < 0 && message) *message = DiagnosticMessage(conn, SQL_HANDLE_STMT);
     conn.FreeStatement();
     return result;
 }
@@ -278,12 +271,7 @@ Rows Query(COdbcConn& conn, std::string_view sql) {
     conn.AllocStatement();
     Rows rows;
     if (conn.Execute(sql) < 0) {
-        char state[6] = {};
-        SQLINTEGER native = 0;
-        char text[512] = {};
-        SQLSMALLINT length = 0;
-        conn.GetDiagnostic(SQL_HANDLE_STMT, state, native, text, length);
-        ADD_FAILURE() << "query failed: " << sql << ": " << text;
+        ADD_FAILURE() << "query failed: " << sql << ": " << DiagnosticMessage(conn, SQL_HANDLE_STMT);
     } else if (conn.GetColumnCount() > 0) {
         rows = ReadRows(conn);
     }
