@@ -237,16 +237,7 @@ int COdbcConn::Execute(std::string_view sql) {
         SetNoResult();
         return -1;
     }
-    SQLSMALLINT count = 0;
-    lastReturn_ = SQLNumResultCols(stmtHandle_, &count);
-    if (!Succeeded(lastReturn_) || count < 0) count = 0;
-    columnCount_ = count;
-    if (count != 0) {
-        BindResultColumns(count);
-        Fetch();
-        return 0;
-    }
-    endOfData_ = 1;
+    if (BindAnswer()) return 0;
     SQLLEN rows = 0;
     if (!Succeeded(SQLRowCount(stmtHandle_, &rows))) rows = 0;
     return rows > 0 ? static_cast<int>(std::min<SQLLEN>(rows, INT_MAX)) : 0;
@@ -376,22 +367,27 @@ int COdbcConn::GetValue(int index, std::string& value) const {
     return 0;
 }
 
+bool COdbcConn::BindAnswer() {
+    SQLSMALLINT count = 0;
+    lastReturn_ = SQLNumResultCols(stmtHandle_, &count);
+    if (!Succeeded(lastReturn_) || count < 0) count = 0;
+    columnCount_ = count;
+    if (count == 0) {
+        endOfData_ = 1;
+        return false;
+    }
+    BindResultColumns(count);
+    Fetch();
+    return true;
+}
+
 int COdbcConn::FinishCatalogCall(SQLRETURN rc) {
     lastReturn_ = rc;
     if (!Succeeded(rc)) {
         SetNoResult();
         return -1;
     }
-    SQLSMALLINT count = 0;
-    lastReturn_ = SQLNumResultCols(stmtHandle_, &count);
-    if (!Succeeded(lastReturn_) || count < 0) count = 0;
-    columnCount_ = count;
-    if (count != 0) {
-        BindResultColumns(count);
-        Fetch();
-    } else {
-        endOfData_ = 1;
-    }
+    BindAnswer();
     return 0;
 }
 

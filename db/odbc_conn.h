@@ -130,6 +130,9 @@ public:
 private:
     void ClearColumns();
     void BindResultColumns(SQLSMALLINT count);
+    // Binds the answer's columns and fetches its first row; false when the
+    // statement produced no columns.
+    bool BindAnswer();
     int FinishCatalogCall(SQLRETURN rc);
     void SetNoResult();
 

@@ -1,5 +1,7 @@
 #include "settings/app_settings.h"
 
+#include "support/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -17,12 +19,9 @@ namespace {
 class AppSettingsTest : public testing::Test {
 protected:
     void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "app_settings_test.XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        dir_ = tmpl;
-        path_ = (dir_ / "vetch.ini").string();
+        ASSERT_FALSE(dir_.Path().empty());
+        path_ = dir_.File("vetch.ini");
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     static void Write(const std::string& path, const std::string& text) {
         std::ofstream(path, std::ios::binary) << text;
@@ -33,7 +32,7 @@ protected:
         return s.str();
     }
 
-    fs::path dir_;
+    TempDir dir_{"app_settings_test"};
     std::string path_;
 };
 
@@ -52,13 +51,13 @@ TEST_F(AppSettingsTest, FirstStartWritesTheDefaultsAsANewPrivateFile) {
 
     // The plain constructor binds to vetch.ini of the directory current at start.
     const fs::path before = fs::current_path();
-    fs::create_directory(dir_ / "cwd");
-    fs::current_path(dir_ / "cwd");
+    fs::create_directory(dir_.Path() / "cwd");
+    fs::current_path(dir_.Path() / "cwd");
     {
         AppSettings s;
         fs::current_path(before);
     }
-    EXPECT_EQ(Read((dir_ / "cwd" / "vetch.ini").string()), kDefaultFile);
+    EXPECT_EQ(Read((dir_.Path() / "cwd" / "vetch.ini").string()), kDefaultFile);
 }
 
 TEST_F(AppSettingsTest, AFileInOurOwnFormatLoadsAndSavesUnchanged) {
@@ -130,7 +129,7 @@ TEST_F(AppSettingsTest, AFolderInTheFilesPlaceIsLeftAlone) {
         s.fontSize = 20;
     }
     EXPECT_EQ(Read(path_ + "/inside"), "x");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.Path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(AppSettingsTest, AFileWeCannotReadIsNotReplaced) {

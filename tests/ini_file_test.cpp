@@ -1,5 +1,7 @@
 #include "settings/ini_file.h"
 
+#include "support/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -16,14 +18,9 @@ namespace {
 
 class IniFileTest : public testing::Test {
 protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "ini_file_test.XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        dir_ = tmpl;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { ASSERT_FALSE(dir_.Path().empty()); }
 
-    std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+    std::string PathOf(const std::string& name) const { return dir_.File(name); }
     static void Write(const std::string& path, const std::string& text) {
         std::ofstream(path, std::ios::binary) << text;
     }
@@ -39,7 +36,7 @@ protected:
         return ini;
     }
 
-    fs::path dir_;
+    TempDir dir_{"ini_file_test"};
 };
 
 TEST_F(IniFileTest, ReadsHandEditedFiles) {
@@ -150,7 +147,7 @@ TEST_F(IniFileTest, SaveIsAtomicAndPrivate) {
     EXPECT_FALSE(ini.Save(PathOf("folder")));
 
     // No temporary file is left behind; a missing file loads as empty.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 3);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.Path()), fs::directory_iterator()), 3);
     IniFile missing;
     EXPECT_TRUE(missing.Load(PathOf("absent.ini")));
     EXPECT_EQ(missing.ToString(), "");
