@@ -37,7 +37,8 @@ else
     echo "created $DB"
 fi
 
-# 2. The data source: drop any old [vetch-sample] section (up to the next
+# 2. The data source (StepAPI=1: rows are handed over as they are fetched,
+# instead of the driver first copying the whole answer into memory): drop any old [vetch-sample] section (up to the next
 # section header), then append the current one. The file is the one unixODBC
 # reads user data sources from: ~/.odbc.ini of the user's passwd entry, or
 # $ODBCINI when that is set.
@@ -46,7 +47,8 @@ INI=$(odbcinst -j 2>/dev/null | sed -n 's/^USER DATA SOURCES\.*: *//p')
 SECTION="[$DSN]
 Description=vetch sample database (SQLite)
 Driver=$DRIVER
-Database=$DB"
+Database=$DB
+StepAPI=1"
 OTHERS=$(mktemp)
 trap 'rm -f "$OTHERS" "$OTHERS.new"' EXIT
 if [ -f "$INI" ]; then
