@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 namespace {
@@ -15,6 +16,28 @@ std::string WrapVc(std::string_view text) {
 std::string VcLines(const std::vector<std::string>& texts) {
     std::string code = "\r\n";
     for (const auto& t : texts) code += "s += \"" + t + "\";\r\n";
+    return code;
+}
+
+// The wrapping read line by line, for comparing against the library's block
+// copying.
+std::string ReferenceWrap(const std::string& s, bool vc, const std::string& prefix) {
+    std::string code = "\r\n" + prefix;
+    const auto close = [&](size_t at) {
+        if (at > 0 && s[at - 1] != ' ') code += ' ';
+        code += vc ? "\";" : "\"";
+        code += "\r\n";
+    };
+    for (size_t at = 0; at < s.size(); ++at) {
+        if (s[at] != '\r' && s[at] != '\n') {
+            code += s[at];
+            continue;
+        }
+        close(at);
+        code += prefix;
+        if (at + 1 < s.size() && s[at + 1] == '\n') ++at;
+    }
+    close(s.size());
     return code;
 }
 
@@ -55,6 +78,7 @@ TEST(WrapSqlAsCode, EditorTextLineByLine) {
     EXPECT_EQ(WrapVc("select a\r\nfrom t"), VcLines({"select a ", "from t "}));
     EXPECT_EQ(WrapVc("select a\r\nfrom t\r\n"), VcLines({"select a ", "from t ", " "}));
     EXPECT_EQ(WrapVc(""), VcLines({""}));
+    EXPECT_EQ(WrapVc(std::string_view()), VcLines({""}));
     EXPECT_EQ(WrapVc("\r\nx"), VcLines({"", "x "}));    // line end at the first byte
     EXPECT_EQ(WrapVc("a\r\n\r\nb"), VcLines({"a ", " ", "b "}));  // blank line
     EXPECT_EQ(WrapVc("a \r\nb\t"), VcLines({"a ", "b\t "}));     // only a space counts
@@ -88,4 +112,30 @@ TEST(BuildCodePrefix, FormsAndVariableNames) {
     }
     EXPECT_EQ(WrapSqlAsCode("x", 0, " += \""), "\r\n += \"x \";\r\n");
     EXPECT_EQ(WrapSqlAsCode("x", 1, " =  & \""), "\r\n =  & \"x \"\r\n");
+}
+
+TEST(WrapSqlAsCode, AgreesWithALineByLineReadingOnRandomText) {
+    // Line ends of every kind, spaces and tabs before them, at any distance
+    // from each other and from the 64-byte block edges.
+    const char* pieces[] = {"\r\n", "\r\n", "\r", "\n", "\n\n", " ", "\t", "x", "abcdefgh", "select a, b",
+                            "\"q\"", "\x83\x65", "0123456789012345678901234567890"};
+    std::mt19937 rng(4242);
+    std::uniform_int_distribution<size_t> pick(0, std::size(pieces) - 1);
+    std::uniform_int_distribution<int> length(0, 120);
+    for (int round = 0; round < 2000; ++round) {
+        std::string s;
+        // Half the texts without an LF right after an LF: only those go
+        // through the block copy.
+        for (int n = length(rng); n > 0; --n) {
+            const std::string piece = pieces[pick(rng)];
+            const bool lfAfterLf = piece == "\n\n" || (!s.empty() && s.back() == '\n' && piece[0] == '\n');
+            if (round % 2 == 0 && lfAfterLf) continue;
+            s += piece;
+        }
+        const bool vc = round % 4 != 0;
+        const std::string prefixes[] = {"", "strSQL += \"", BuildCodePrefix(1, "aVariableNameLongerThan16Bytes")};
+        const std::string& prefix = prefixes[round % 3];
+        SCOPED_TRACE(testing::PrintToString(s));
+        EXPECT_EQ(WrapSqlAsCode(s, vc ? 0 : 1, prefix), ReferenceWrap(s, vc, prefix));
+    }
 }

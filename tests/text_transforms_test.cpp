@@ -22,8 +22,8 @@ std::string Converted(std::string text, int mode) {
     return text;
 }
 
-// Plain byte loops written straight from the transforms' rules; the library
-// works a word at a time, and these catch slips at the word edges.
+// Plain byte loops written straight from the transforms' rules. The library
+// works through 64-byte blocks; these catch slips at the block edges.
 std::string ReferenceCollapse(const std::string& s) {
     std::string out;
     bool blank = false;
@@ -90,6 +90,7 @@ TEST(CollapseWhitespace, RunsBecomeOneSpaceAndLeadingWhiteSpaceGoes) {
     // Vertical tab and form feed are ordinary bytes; double-byte text passes.
     EXPECT_EQ(CollapseThroughBuffer("a\v\fb \x93\xFA\x96\x7B  c"), "a\v\fb \x93\xFA\x96\x7B c");
     EXPECT_EQ(CollapseWhitespace(std::string_view("  x  y  ")), "x y ");
+    EXPECT_EQ(CollapseWhitespace(std::string_view()), "");
 }
 
 TEST(ToCrLf, EveryLineEndBecomesCrLf) {
@@ -98,8 +99,8 @@ TEST(ToCrLf, EveryLineEndBecomesCrLf) {
     EXPECT_EQ(ToCrLf("a\n\rb"), "a\r\n\r\nb");         // LF CR: two line ends
     EXPECT_EQ(ToCrLf("a\r\r\nb"), "a\r\n\r\nb");       // CR CR LF: two line ends
     EXPECT_EQ(ToCrLf("a\r"), "a\r\n");
-    EXPECT_EQ(ToCrLf("\r\n\r\n"), "\r\n\r\n");
     EXPECT_EQ(ToCrLf(""), "");
+    EXPECT_EQ(ToCrLf(std::string_view()), "");
     EXPECT_EQ(ToCrLf("no line end"), "no line end");
 }
 
@@ -124,10 +125,11 @@ TEST(ConvertCase, CharPointerFormStopsAtTheNul) {
     ConvertCase(text, 1);
     EXPECT_EQ(std::string(text, sizeof text), std::string("AB\x81\0cd\0xy", sizeof text));
 
-    char plain[] = "long enough to span several words, Mixed Case\0zz";
+    // Longer than a 64-byte block, so the block path must stop at the NUL too.
+    char plain[] = "SELECT Name FROM Customers WHERE Region = 'Kanto' ORDER BY Name DESC\0ZZ";
     ConvertCase(plain, 2);
-    EXPECT_STREQ(plain, "long enough to span several words, mixed case");
-    EXPECT_STREQ(plain + std::strlen(plain) + 1, "zz");
+    EXPECT_STREQ(plain, "select name from customers where region = 'kanto' order by name desc");
+    EXPECT_STREQ(plain + std::strlen(plain) + 1, "ZZ");
 }
 
 TEST(ExtractSqlFromCode, KeepsLiteralContentsAndLineEnds) {
@@ -136,22 +138,29 @@ TEST(ExtractSqlFromCode, KeepsLiteralContentsAndLineEnds) {
     EXPECT_EQ(ExtractSqlFromCode("s += \"a\";\r\n"), "a\r\n");
     EXPECT_EQ(ExtractSqlFromCode("no quotes\rat\nall\r\n"), "\r\n\r\n");
     EXPECT_EQ(ExtractSqlFromCode(""), "");
+    EXPECT_EQ(ExtractSqlFromCode(std::string_view()), "");
     EXPECT_EQ(ExtractSqlFromCode("\"a\\\"b\""), "a\\");  // backslash is no escape
     EXPECT_EQ(ExtractSqlFromCode("\"a\"\"b\""), "ab");   // doubled quote closes and reopens
     EXPECT_EQ(ExtractSqlFromCode("\"one\r\ntwo"), "one\r\ntwo");  // unclosed literal runs to the end
 }
 
 TEST(Transforms, AgreeWithPlainByteLoopsOnRandomText) {
-    // Bytes chosen to hit every rule: white space, quotes, line ends, lead
-    // bytes, trail bytes that look like letters, single high bytes.
-    const char alphabet[] = {' ', ' ', '\t', '\r', '\n', 'a', 'z', 'Q', 'e', '"', ',', '\v',
-                             '\x81', '\xE0', '\xEF', '\xF0', '\xB1', '\x80', '\x9F', '\xA0'};
+    // Bytes that each rule decides on (white space, quotes, line ends, lead
+    // bytes, single high bytes), scattered thinly or densely among ordinary
+    // ones, in texts long enough for several 64-byte blocks and a tail.
+    const char special[] = {' ', ' ', '\t', '\r', '\n', '\r', '"', '\v',
+                            '\x81', '\xE0', '\xEF', '\xF0', '\xB1', '\x80', '\x9F', '\xA0'};
+    const char ordinary[] = {'a', 'z', 'Q', 'e', ',', '_', 'M'};
     std::mt19937 rng(12345);
-    std::uniform_int_distribution<size_t> pick(0, sizeof alphabet - 1);
-    std::uniform_int_distribution<size_t> length(0, 70);
-    for (int round = 0; round < 4000; ++round) {
+    std::uniform_int_distribution<size_t> pickSpecial(0, sizeof special - 1);
+    std::uniform_int_distribution<size_t> pickOrdinary(0, sizeof ordinary - 1);
+    std::uniform_int_distribution<size_t> length(0, 400);
+    std::uniform_real_distribution<double> unit(0, 1);
+    const double densities[] = {0.005, 0.05, 0.3, 0.9};
+    for (int round = 0; round < 3000; ++round) {
+        const double density = densities[round % std::size(densities)];
         std::string s(length(rng), ' ');
-        for (char& c : s) c = alphabet[pick(rng)];
+        for (char& c : s) c = unit(rng) < density ? special[pickSpecial(rng)] : ordinary[pickOrdinary(rng)];
         SCOPED_TRACE(testing::PrintToString(s));
         EXPECT_EQ(CollapseThroughBuffer(s), ReferenceCollapse(s));
         EXPECT_EQ(CollapseWhitespace(std::string_view(s)), ReferenceCollapse(s));

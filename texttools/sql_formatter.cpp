@@ -1,175 +1,430 @@
 #include "texttools/sql_formatter.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// The formatter must keep up with texts of many megabytes, so it does not
+// walk the text byte by byte. It finds the places where a keyword may start
+// 64 bytes at a time with bit masks, matches those places against the table
+// without branching on the outcome, and then copies the text between the
+// keywords in bulk. Commas need no search of their own: the column count
+// grows with the copied bytes, so the first comma that can end a line lies
+// at a known distance from the last break.
+
 namespace {
+
+// ---- The keyword table -----------------------------------------------------
 
 struct Keyword {
     std::string_view text;  // upper case; two words are joined by exactly one space
     bool breakBefore;
 };
 
-// Rows that share a first letter are tried top to bottom, so wherever one
-// keyword begins another the longer one stands first. "OR" before "ORDER BY"
-// is safe because "OR" needs a delimiter right after its two letters.
+// Where one keyword begins another, the longer one stands first and wins.
+// "OR" before "ORDER BY" is safe: "OR" needs a delimiter after its two letters.
 constexpr Keyword kKeywords[] = {
-    {"SELECT", true},      {"FROM", true},   {"WHERE", true},     {"GROUP BY", true},
-    {"OR", false},         {"ORDER BY", true}, {"ALL", true},     {"AND", false},
-    {"INSERT INTO", true}, {"INSERT", true}, {"INTO", true},      {"UNION ALL", true},
-    {"UNION", true},       {"UPDATE", true}, {"DELETE", true},    {"VALUES", true},
-    {"COMMIT", true},
+    {"SELECT", true}, {"FROM", true},      {"WHERE", true},  {"GROUP BY", true}, {"OR", false},
+    {"ORDER BY", true}, {"ALL", true},     {"AND", false},   {"INSERT INTO", true},
+    {"INSERT", true}, {"INTO", true},      {"UNION ALL", true}, {"UNION", true},
+    {"UPDATE", true}, {"DELETE", true},    {"VALUES", true}, {"COMMIT", true},
 };
-constexpr int kKeywordCount = static_cast<int>(std::size(kKeywords));
-
-struct RowRange {
-    int first = 0;
-    int count = 0;
-};
-
-// Rows of kKeywords by first letter, A to Z; the table keeps each letter's rows together.
-constexpr std::array<RowRange, 26> kRowsByLetter = [] {
-    std::array<RowRange, 26> rows{};
-    for (int k = 0; k < kKeywordCount; ++k) {
-        RowRange& r = rows[static_cast<size_t>(kKeywords[k].text[0] - 'A')];
-        if (r.count == 0) r.first = k;
-        ++r.count;
-    }
-    return rows;
-}();
-
-constexpr bool RowsOfEachLetterAreTogether() {
-    for (int k = 0; k < kKeywordCount; ++k) {
-        const RowRange r = kRowsByLetter[static_cast<size_t>(kKeywords[k].text[0] - 'A')];
-        if (k < r.first || k >= r.first + r.count) return false;
-    }
-    return true;
-}
-static_assert(RowsOfEachLetterAreTogether());
-
-constexpr unsigned char Upper(unsigned char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 0x20) : c;
-}
+constexpr size_t kKeywordCount = std::size(kKeywords);
 
 constexpr bool IsDelimiter(unsigned char c) {
     return c == '\t' || c == '\n' || c == '\r' || c == ' ' || c == '(' || c == ')';
 }
 
-// The keyword that starts at s (the byte before s already passed as a
-// delimiter), or nullptr. A keyword needs a delimiter right after it, so one
-// that ends the text is no keyword.
-const Keyword* MatchKeyword(const char* s, size_t available) {
-    const unsigned char letter = Upper(static_cast<unsigned char>(s[0]));
-    if (letter < 'A' || letter > 'Z') return nullptr;
-    const RowRange rows = kRowsByLetter[letter - 'A'];
-    for (int k = rows.first; k < rows.first + rows.count; ++k) {
-        const std::string_view word = kKeywords[k].text;
-        if (available <= word.size()) continue;
-        if (!IsDelimiter(static_cast<unsigned char>(s[word.size()]))) continue;
-        size_t j = 1;
-        while (j < word.size() && Upper(static_cast<unsigned char>(s[j])) == word[j]) ++j;
-        if (j == word.size()) return &kKeywords[k];
-    }
-    return nullptr;
+constexpr unsigned char Upper(unsigned char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 0x20) : c;
 }
 
-// Every byte that can start an event is below 0x2D: the comma and the six
-// delimiters (a keyword can only begin right after a delimiter). Other bytes
-// are copied in bulk, eight at a time through this scan.
-using Word = std::uint64_t;
-constexpr Word kOnes = 0x0101010101010101ULL;
-constexpr Word kHigh = kOnes * 0x80;
-constexpr Word kLow7 = kOnes * 0x7F;
-constexpr unsigned char kEventLimit = ',' + 1;
-
-size_t NextEventCandidate(const char* s, size_t i, size_t n) {
-    for (; n - i >= sizeof(Word); i += sizeof(Word)) {
-        Word w;
-        std::memcpy(&w, s + i, sizeof w);
-        const Word below = ~(((w & kLow7) + kOnes * (0x80 - kEventLimit)) | w) & kHigh;
-        if (below) {
-            if constexpr (std::endian::native == std::endian::little) {
-                return i + static_cast<size_t>(std::countr_zero(below)) / 8;
-            } else {
-                return i + static_cast<size_t>(std::countl_zero(below)) / 8;
-            }
-        }
-    }
-    while (i < n && static_cast<unsigned char>(s[i]) >= kEventLimit) ++i;
-    return i;
-}
-
-class Formatter {
-public:
-    Formatter(std::string_view text, int lineBreakCount)
-        : s_(text.data()), n_(text.size()), lineBreakCount_(lineBreakCount) {
-        // A guess for typical SQL; std::string grows if commas or keywords
-        // push the output further.
-        out_.reserve(n_ + n_ / 8 + 64);
-    }
-
-    std::string Run() {
-        size_t i = 0;
-        if (n_ > 0) {
-            if (const Keyword* k = MatchKeyword(s_, n_)) i = EmitKeyword(0, *k);
-        }
-        while ((i = NextEventCandidate(s_, i, n_)) < n_) {
-            const auto c = static_cast<unsigned char>(s_[i]);
-            if (c == ',') {
-                CopyInputUpTo(i + 1);
-                // Signed: a count of zero or less breaks after every comma.
-                if (static_cast<long long>(out_.size() - lineStart_) > lineBreakCount_) {
-                    BreakLine();
-                }
-                ++i;
-                continue;
-            }
-            if (IsDelimiter(c) && i + 1 < n_) {
-                if (const Keyword* k = MatchKeyword(s_ + i + 1, n_ - i - 1)) {
-                    i = EmitKeyword(i + 1, *k);
-                    continue;
-                }
-            }
-            ++i;
-        }
-        CopyInputUpTo(n_);
-        return std::move(out_);
-    }
-
-private:
-    void CopyInputUpTo(size_t end) {
-        out_.append(s_ + copied_, end - copied_);
-        copied_ = end;
-    }
-
-    void BreakLine() {
-        out_.append("\r\n", 2);
-        lineStart_ = out_.size();
-    }
-
-    // Returns the input position after the keyword: its delimiter, which is
-    // copied as the first byte of the next line.
-    size_t EmitKeyword(size_t at, const Keyword& k) {
-        CopyInputUpTo(at);
-        if (k.breakBefore) out_.append("\r\n", 2);
-        out_.append(k.text);
-        BreakLine();
-        copied_ = at + k.text.size();
-        return copied_;
-    }
-
-    const char* s_;
-    size_t n_;
-    int lineBreakCount_;
-    std::string out_;
-    size_t copied_ = 0;     // input bytes before this are in out_
-    size_t lineStart_ = 0;  // where in out_ the column count starts
+// A keyword as the formatter matches and writes it.
+struct KeywordRow {
+    size_t length;  // input bytes the keyword covers
+    // The 16 input bytes from the keyword's start, masked, equal the pattern
+    // when the letters match: a letter's case bit is masked off, the space of
+    // a two-word keyword compared whole, bytes past the keyword not at all.
+    std::uint64_t mask[2];
+    std::uint64_t pattern[2];
+    char output[16];  // what the keyword becomes: [CR LF] TEXT CR LF
+    size_t outputLength;
 };
+
+constexpr std::uint64_t PackBytes(const unsigned char* bytes) {
+    std::uint64_t word = 0;
+    for (int j = 0; j < 8; ++j) {
+        const int shift = std::endian::native == std::endian::little ? 8 * j : 8 * (7 - j);
+        word |= std::uint64_t{bytes[j]} << shift;
+    }
+    return word;
+}
+
+// One row per keyword, then a row that stands for "no keyword": it matches
+// nothing, covers no input and writes nothing.
+constexpr size_t kNoKeyword = kKeywordCount;
+
+constexpr std::array<KeywordRow, kKeywordCount + 1> kRows = [] {
+    std::array<KeywordRow, kKeywordCount + 1> rows{};
+    rows[kNoKeyword].pattern[0] = 1;
+    for (size_t k = 0; k < kKeywordCount; ++k) {
+        const Keyword& kw = kKeywords[k];
+        KeywordRow& row = rows[k];
+        row.length = kw.text.size();
+        unsigned char mask[16] = {};
+        unsigned char pattern[16] = {};
+        for (size_t j = 0; j < kw.text.size(); ++j) {
+            const auto c = static_cast<unsigned char>(kw.text[j]);
+            mask[j] = c == ' ' ? 0xFF : 0xDF;
+            pattern[j] = c;
+        }
+        row.mask[0] = PackBytes(mask);
+        row.mask[1] = PackBytes(mask + 8);
+        row.pattern[0] = PackBytes(pattern);
+        row.pattern[1] = PackBytes(pattern + 8);
+        size_t o = 0;
+        if (kw.breakBefore) {
+            row.output[o++] = '\r';
+            row.output[o++] = '\n';
+        }
+        for (char c : kw.text) row.output[o++] = c;
+        row.output[o++] = '\r';
+        row.output[o++] = '\n';
+        row.outputLength = o;
+    }
+    return rows;
+}();
+
+// A place where a keyword may start is told apart by its first letter and its
+// third byte. That leaves one row each, except that "INSERT" and "UNION" may
+// be the first word of "INSERT INTO" and "UNION ALL".
+constexpr size_t KeyOf(unsigned char first, unsigned char third) { return size_t{first & 0x1Fu} << 8 | third; }
+
+constexpr std::array<unsigned char, 32 * 256> kRowByKey = [] {
+    std::array<unsigned char, 32 * 256> rows{};
+    for (auto& r : rows) r = static_cast<unsigned char>(kNoKeyword);
+    // A two-word keyword stands before its first word alone, so the first
+    // word, written later, keeps the key.
+    for (size_t k = 0; k < kKeywordCount; ++k) {
+        const std::string_view text = kKeywords[k].text;
+        const auto first = static_cast<unsigned char>(text[0]);
+        for (int c = 0; c < 256; ++c) {
+            const bool third = text.size() > 2 ? Upper(static_cast<unsigned char>(c)) == text[2]
+                                               : IsDelimiter(static_cast<unsigned char>(c));
+            if (third) rows[KeyOf(first, static_cast<unsigned char>(c))] = static_cast<unsigned char>(k);
+        }
+    }
+    return rows;
+}();
+
+// For a keyword that is the first word of a longer one, the longer one.
+constexpr std::array<unsigned char, kKeywordCount + 1> kLongerRow = [] {
+    std::array<unsigned char, kKeywordCount + 1> longer{};
+    for (size_t k = 0; k <= kKeywordCount; ++k) {
+        longer[k] = static_cast<unsigned char>(kNoKeyword);
+        for (size_t j = 0; j < kKeywordCount && k < kKeywordCount; ++j) {
+            const std::string_view shorter = kKeywords[k].text;
+            const std::string_view text = kKeywords[j].text;
+            if (text.size() > shorter.size() && text.substr(0, shorter.size()) == shorter && text[shorter.size()] == ' ') {
+                longer[k] = static_cast<unsigned char>(j);
+            }
+        }
+    }
+    return longer;
+}();
+
+constexpr bool EveryKeywordHasItsKey() {
+    for (size_t k = 0; k < kKeywordCount; ++k) {
+        const std::string_view text = kKeywords[k].text;
+        const auto third = static_cast<unsigned char>(text.size() > 2 ? text[2] : ' ');
+        const size_t row = kRowByKey[KeyOf(static_cast<unsigned char>(text[0]), third)];
+        if (row != k && kLongerRow[row] != k) return false;
+    }
+    return true;
+}
+static_assert(EveryKeywordHasItsKey());
+
+// All ones where the byte is a delimiter, for selecting without a branch.
+constexpr std::array<std::uint64_t, 256> kDelimiterMask = [] {
+    std::array<std::uint64_t, 256> table{};
+    for (int c = 0; c < 256; ++c) table[c] = IsDelimiter(static_cast<unsigned char>(c)) ? ~std::uint64_t{0} : 0;
+    return table;
+}();
+
+// All ones when the keyword of `row` stands at s, else zero. Computed with
+// arithmetic rather than comparisons: whether a word is a keyword is as good
+// as random in SQL, and the compiler turns comparisons into branches that
+// would be mispredicted half the time.
+std::uint64_t KeywordAt(size_t row, const char* s) {
+    const KeywordRow& r = kRows[row];
+    std::uint64_t low;
+    std::uint64_t high;
+    std::memcpy(&low, s, 8);
+    std::memcpy(&high, s + 8, 8);
+    const std::uint64_t differ = ((low & r.mask[0]) ^ r.pattern[0]) | ((high & r.mask[1]) ^ r.pattern[1]);
+    const std::uint64_t same = ((differ | (0 - differ)) >> 63) - 1;  // all ones when differ is zero
+    return same & kDelimiterMask[static_cast<unsigned char>(s[r.length])];
+}
+
+// The row of the keyword at s, or kNoKeyword, where 16 bytes can be read from
+// s and the byte before s is a delimiter.
+size_t MatchKeyword(const char* s) {
+    const size_t row = kRowByKey[KeyOf(static_cast<unsigned char>(s[0]), static_cast<unsigned char>(s[2]))];
+    const std::uint64_t take = KeywordAt(row, s);
+    const size_t found = (row & take) | (kNoKeyword & ~take);
+    const size_t longer = kLongerRow[row];
+    if (longer == kNoKeyword) return found;  // all but INSERT and UNION
+    const std::uint64_t takeLonger = KeywordAt(longer, s);
+    return (longer & takeLonger) | (found & ~takeLonger);
+}
+
+// The same near the end of the text, where `available` bytes are left. A
+// keyword that ends the text has no delimiter after it and so is none.
+size_t MatchKeywordNearEnd(const char* s, size_t available) {
+    for (size_t k = 0; k < kKeywordCount; ++k) {
+        const std::string_view word = kKeywords[k].text;
+        if (available <= word.size() || !IsDelimiter(static_cast<unsigned char>(s[word.size()]))) continue;
+        size_t j = 0;
+        while (j < word.size() && Upper(static_cast<unsigned char>(s[j])) == word[j]) ++j;
+        if (j == word.size()) return k;
+    }
+    return kNoKeyword;
+}
+
+// ---- Block masks -----------------------------------------------------------
+// Bit k of a mask stands for byte k of a 64-byte block.
+
+using Bits = std::uint64_t;
+constexpr size_t kBlock = 64;
+
+struct BlockMasks {
+    Bits delimiters = 0;
+    Bits letters = 0;  // ASCII letters, either case
+};
+
+#if defined(__SSE2__)
+
+void AddMasks16(const char* p, unsigned shift, BlockMasks& m) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const auto equal = [&v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
+    const auto bits = [shift](__m128i x) { return Bits{static_cast<unsigned>(_mm_movemask_epi8(x))} << shift; };
+    // "(" and ")" differ only in the lowest bit.
+    const __m128i parens = _mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(1)), _mm_set1_epi8(')'));
+    const __m128i white = _mm_or_si128(_mm_or_si128(equal(' '), equal('\t')), _mm_or_si128(equal('\n'), equal('\r')));
+    // Signed compares: bytes from 0x80 up are negative, so never letters.
+    const __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
+    const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
+                                          _mm_cmplt_epi8(lower, _mm_set1_epi8('z' + 1)));
+    m.delimiters |= bits(_mm_or_si128(white, parens));
+    m.letters |= bits(letters);
+}
+
+#else
+
+void AddMasks16(const char* p, unsigned shift, BlockMasks& m) {
+    for (unsigned k = 0; k < 16; ++k) {
+        const auto c = static_cast<unsigned char>(p[k]);
+        m.delimiters |= Bits{IsDelimiter(c)} << (shift + k);
+        m.letters |= Bits{Upper(c) >= 'A' && Upper(c) <= 'Z'} << (shift + k);
+    }
+}
+
+#endif
+
+BlockMasks Masks64(const char* p) {
+    BlockMasks m;
+    for (unsigned k = 0; k < kBlock; k += 16) AddMasks16(p + k, k, m);
+    return m;
+}
+
+// std::popcount calls a library routine on the baseline x86-64 target.
+size_t CountBits(Bits x) {
+    x -= (x >> 1) & 0x5555555555555555ULL;
+    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    return static_cast<size_t>((x * 0x0101010101010101ULL) >> 56);
+}
+
+// Where a keyword may start: right after a delimiter, a word of 2 to 6
+// letters followed by a delimiter (a two-word keyword's first word is such a
+// word too). Near the end of the block, which cannot tell, any letter after a
+// delimiter is kept.
+Bits KeywordCandidates(const BlockMasks& m, bool delimiterBefore) {
+    const Bits starts = m.letters & (m.delimiters << 1 | Bits{delimiterBefore});
+    // letters<n>, bit k: bytes k to k + n - 1 are all letters.
+    const Bits letters2 = m.letters & m.letters >> 1;
+    const Bits letters3 = letters2 & m.letters >> 2;
+    const Bits letters4 = letters2 & letters2 >> 2;
+    const Bits letters5 = letters4 & m.letters >> 4;
+    const Bits letters6 = letters4 & letters2 >> 4;
+    const Bits d = m.delimiters;
+    const Bits words = (letters2 & d >> 2) | (letters3 & d >> 3) | (letters4 & d >> 4) | (letters5 & d >> 5) |
+                       (letters6 & d >> 6);
+    constexpr Bits kNearBlockEnd = ~Bits{0} << (kBlock - 6);
+    return starts & (words | kNearBlockEnd);
+}
+
+// ---- Output ----------------------------------------------------------------
+
+// Writes may run this far past what they keep.
+constexpr size_t kSlack = 64;
+
+char* Grow(std::string& buffer, size_t length, size_t needed) {
+    buffer.resize(std::max(buffer.size() * 2, length + needed));
+    return buffer.data();
+}
+
+// Blocks go through the three steps in chunks of this many.
+constexpr size_t kChunkBlocks = 16;
 
 }  // namespace
 
 std::string FormatSqlLineBreaks(std::string_view text, int lineBreakCount) {
-    return Formatter(text, lineBreakCount).Run();
+    const char* const s = text.data();
+    const size_t n = text.size();
+
+    // The state lives in locals rather than in an object: the output is
+    // written through a char pointer, which may alias any object in memory,
+    // and counters kept in one would go through memory after every write.
+    std::string buffer(n + n / 4 + kSlack, '\0');  // room for typical SQL; grows if needed
+    char* out = buffer.data();
+    size_t capacity = buffer.size();
+    size_t length = 0;     // output bytes so far
+    size_t copied = 0;     // input bytes before this are in the output
+    size_t lineStart = 0;  // where in the output the column count starts
+
+    const auto reserve = [&](size_t bytes) {
+        if (capacity - length < bytes + kSlack) {
+            out = Grow(buffer, length, bytes + kSlack);
+            capacity = buffer.size();
+        }
+    };
+    const auto copyInputUpTo = [&](size_t end) {
+        reserve(end - copied);
+        if (end > copied) std::memcpy(out + length, s + copied, end - copied);
+        length += end - copied;
+        copied = end;
+    };
+    // The same where 64 bytes past `end` can be read: most stretches between
+    // two keywords are shorter than that and go in one fixed-size copy.
+    const auto copyInputUpToInBlocks = [&](size_t end) {
+        const size_t size = end - copied;
+        reserve(size);
+        for (size_t k = 0; k == 0 || k < size; k += kBlock) std::memcpy(out + length + k, s + copied + k, kBlock);
+        length += size;
+        copied = end;
+    };
+    // The delimiter after the keyword stays in the input: it opens the next line.
+    const auto writeKeyword = [&](size_t at, const KeywordRow& row) {
+        reserve(sizeof row.output);
+        std::memcpy(out + length, row.output, sizeof row.output);
+        length += row.outputLength;
+        lineStart = length;
+        copied = at + row.length;
+    };
+    // A comma stays at the end of the line it closes.
+    const auto breakAfterComma = [&] {
+        reserve(2);
+        std::memcpy(out + length, "\r\n", 2);
+        length += 2;
+        lineStart = length;
+    };
+    // Ends the lines that commas before `end` close. The column count grows
+    // with every copied byte, so the first comma that can close a line lies
+    // at a known distance from the last break; a count of zero or less (the
+    // comparison is signed) lets every comma close one.
+    const auto breakAtCommasBefore = [&](size_t end) {
+        for (;;) {
+            const long long room = lineBreakCount - static_cast<long long>(length - lineStart);
+            const size_t from = copied + static_cast<size_t>(std::max(0LL, room));
+            if (from >= end) return;
+            const void* comma = std::memchr(s + from, ',', end - from);
+            if (!comma) return;
+            copyInputUpTo(static_cast<size_t>(static_cast<const char*>(comma) - s) + 1);
+            breakAfterComma();
+        }
+    };
+
+    // Whole chunks while every block in them has 64 readable bytes after it.
+    // Step 1 lists the places where a keyword may start; step 2 matches them,
+    // each independent of the others, so the processor overlaps them; step 3
+    // writes the output from keyword to keyword.
+    size_t i = 0;
+    bool delimiterBefore = true;  // the start of the text counts as one
+    std::uint32_t places[kChunkBlocks * kBlock + 4] = {};
+    struct Found {
+        std::uint32_t at;
+        std::uint32_t row;
+    };
+    Found found[kChunkBlocks * kBlock];
+    while (n - i >= (kChunkBlocks + 1) * kBlock) {
+        const size_t chunk = i;
+        size_t placeCount = 0;
+        for (std::uint32_t b = 0; b < kChunkBlocks * kBlock; b += kBlock) {
+            const BlockMasks masks = Masks64(s + chunk + b);
+            Bits candidates = KeywordCandidates(masks, delimiterBefore);
+            delimiterBefore = (masks.delimiters >> 63) != 0;
+            // Most blocks hold few places: four are listed without a test on
+            // how many there are (the surplus is not counted, and the top bit
+            // keeps the bit search defined once the mask is empty).
+            const size_t count = CountBits(candidates);
+            for (size_t k = 0; k < 4; ++k) {
+                places[placeCount + k] = b + static_cast<std::uint32_t>(std::countr_zero(candidates | Bits{1} << 63));
+                candidates &= candidates - 1;
+            }
+            for (size_t k = 4; k < count; ++k) {
+                places[placeCount + k] = b + static_cast<std::uint32_t>(std::countr_zero(candidates));
+                candidates &= candidates - 1;
+            }
+            placeCount += count;
+        }
+
+        size_t foundCount = 0;
+        for (size_t p = 0; p < placeCount; ++p) {
+            const size_t row = MatchKeyword(s + chunk + places[p]);
+            found[foundCount] = {places[p], static_cast<std::uint32_t>(row)};
+            foundCount += row != kNoKeyword;
+        }
+
+        for (size_t f = 0; f < foundCount; ++f) {
+            const size_t at = chunk + found[f].at;
+            if (at < copied) continue;  // inside a two-word keyword just written
+            breakAtCommasBefore(at);
+            copyInputUpToInBlocks(at);
+            writeKeyword(at, kRows[found[f].row]);
+        }
+        // Up to the chunk's end, so that a long stretch without keywords is
+        // copied chunk by chunk too.
+        i += kChunkBlocks * kBlock;
+        breakAtCommasBefore(i);
+        if (copied < i) copyInputUpToInBlocks(i);
+    }
+
+    // The rest byte by byte.
+    for (size_t at = std::max(i, copied); at < n;) {
+        if (s[at] == ',') {
+            copyInputUpTo(++at);
+            if (static_cast<long long>(length - lineStart) > lineBreakCount) breakAfterComma();
+            continue;
+        }
+        if (at == 0 || IsDelimiter(static_cast<unsigned char>(s[at - 1]))) {
+            const size_t row = MatchKeywordNearEnd(s + at, n - at);
+            if (row != kNoKeyword) {
+                copyInputUpTo(at);
+                writeKeyword(at, kRows[row]);
+                at = copied;
+                continue;
+            }
+        }
+        ++at;
+    }
+    copyInputUpTo(n);
+    buffer.resize(length);
+    return buffer;
 }
