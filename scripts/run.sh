@@ -14,6 +14,8 @@ cd "$ROOT/run"
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
   exec "$ROOT/build/vetch"
 fi
-echo "No display found: starting vetch under xvfb-run (a virtual screen you cannot see)."
-echo "Take a look with: import -display :99 -window root shot.png"
-exec xvfb-run -n 99 -s "-screen 0 1280x800x24" "$ROOT/build/vetch"
+SCREEN=99
+while [[ -e /tmp/.X$SCREEN-lock ]]; do SCREEN=$((SCREEN + 1)); done
+echo "No display found: starting vetch under xvfb-run on the virtual screen :$SCREEN."
+echo "Take a look from another terminal with: import -display :$SCREEN -window root shot.png"
+exec xvfb-run -n "$SCREEN" -s "-screen 0 1280x800x24" "$ROOT/build/vetch"
