@@ -78,6 +78,10 @@ TEST(FormatSqlLineBreaks, KeywordNeedsADelimiterOnEachSide) {
     // The two words of a keyword are joined by exactly one space.
     EXPECT_EQ(Format("group\tby x "), "group\tby x ");
     EXPECT_EQ(Format("insert  into t "), "\r\nINSERT\r\n  \r\nINTO\r\n t ");
+    // Other bytes below the space are no delimiters, in the bulk pass too.
+    const std::string filler(2000, 'x');
+    EXPECT_EQ(Format("\x01" "from \x1F" "from t from " + filler),
+              "\x01" "from \x1F" "from t \r\nFROM\r\n " + filler);
     // After a double-byte character: テ (83 65), then a keyword.
     EXPECT_EQ(Format("\x83\x65" "from t"), "\x83\x65" "from t");
     EXPECT_EQ(Format("\x83\x65 from t"), "\x83\x65 \r\nFROM\r\n t");
@@ -136,6 +140,15 @@ TEST(FormatSqlLineBreaks, OutputMayExceedTwiceTheInput) {
     }
     EXPECT_EQ(Format(commas, 0), expectedCommas);
     EXPECT_EQ(Format(keywords), expectedKeywords);
+}
+
+TEST(FormatSqlLineBreaks, ReusedOutputHoldsOnlyTheNewResult) {
+    std::string out(100000, '#');
+    FormatSqlLineBreaks("a from b", 100, out);
+    EXPECT_EQ(out, "a \r\nFROM\r\n b");
+    const std::string text(3000, ',');
+    FormatSqlLineBreaks(text, 0, out);
+    EXPECT_EQ(out, ReferenceFormat(text, 0));
 }
 
 TEST(FormatSqlLineBreaks, AgreesWithAByteAtATimeReadingOnRandomText) {

@@ -14,3 +14,7 @@
 // own line ends are ordinary bytes and start no new line count. Works on CP932
 // bytes and knows no quoting: keywords inside literals are broken too.
 std::string FormatSqlLineBreaks(std::string_view text, int lineBreakCount);
+
+// The same into `out`, replacing its contents and reusing its storage, for
+// callers that format again and again. `text` must not lie inside `out`.
+void FormatSqlLineBreaks(std::string_view text, int lineBreakCount, std::string& out);
