@@ -131,9 +131,10 @@ void CMainDlg::OnSelectBuffer(int id) {
 }
 
 void CMainDlg::SwapBufferText(int from, int to) {
-    buffers[from].savedText = curEdit->GetText();
-    curEdit->SetText(buffers[to].savedText ? *buffers[to].savedText : std::string());
-    buffers[to].savedText.reset();
+    // Only the text travels: caret, selection, scroll position and undo
+    // history stay behind.
+    buffers[from].savedText = curEdit->TakeDocument();
+    curEdit->ShowDocument(std::move(buffers[to].savedText));
 }
 
 void CMainDlg::UpdateBufferCaption(int b) {
@@ -157,7 +158,7 @@ void CMainDlg::OnFileNew() {
 bool CMainDlg::AnyBufferHasText() const {
     if (!curEdit->IsEmpty()) return true;
     for (const EditorBuffer& b : buffers) {
-        if (b.savedText && !b.savedText->empty()) return true;
+        if (b.savedText && !b.savedText->isEmpty()) return true;
     }
     return false;
 }

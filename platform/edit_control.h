@@ -5,6 +5,7 @@
 
 #include <QPlainTextEdit>
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,13 @@ public:
     // end == npos selects to the end of the text.
     void SetSel(size_t start, size_t end);
     void ReplaceSel(std::string_view cp932);
+
+    // The text storage, handed over whole: TakeDocument gives the shown text
+    // away (with an empty undo history) and leaves the control on a fresh empty
+    // text until ShowDocument; ShowDocument shows a taken text again, or an
+    // empty one for null, in this control's font, margins and tab stops.
+    std::unique_ptr<QTextDocument> TakeDocument();
+    void ShowDocument(std::unique_ptr<QTextDocument> document);
 
     // Clipboard commands; copied text has CR LF line ends like every text the
     // program produces.

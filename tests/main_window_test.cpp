@@ -56,6 +56,21 @@ TEST_F(MainWindowTest, BuffersKeepTheirTextAndTitlesFollowTheShownBuffer) {
     dlg->SendCommand(res::ID_BUFFER_1 + 2);
     EXPECT_EQ(dlg->EditorText(), "buffer three");
 
+    // Only the text travels: the editor keeps its font, margins and tab stops,
+    // and a buffer comes back without its undo history.
+    const qreal tabStop = dlg->curEdit->tabStopDistance();
+    const QFont font = dlg->curEdit->document()->defaultFont();
+    QTest::keyClicks(dlg->curEdit, "x");
+    ASSERT_TRUE(dlg->curEdit->document()->isUndoAvailable());
+    dlg->SendCommand(res::ID_BUFFER_1 + 1);
+    dlg->SendCommand(res::ID_BUFFER_1 + 2);
+    EXPECT_EQ(dlg->EditorText(), "xbuffer three");
+    EXPECT_FALSE(dlg->curEdit->document()->isUndoAvailable());
+    EXPECT_EQ(dlg->curEdit->tabStopDistance(), tabStop);
+    EXPECT_EQ(dlg->curEdit->document()->defaultFont(), font);
+    EXPECT_EQ(dlg->curEdit->document()->documentMargin(), 0);
+    dlg->curEdit->SetText("buffer three");
+
     // The item of the buffer already shown changes nothing.
     std::string title = dlg->GetWindowText();
     dlg->SendCommand(res::ID_BUFFER_1 + 2);
