@@ -9,6 +9,7 @@
 // the median counts. The summary at the end shows the three times per
 // database and PASS when COdbcConn needs at most 1.25 x the minimal loop and
 // less than isql. The exit status is 1 when a target is missed.
+#include "bench/bench_db.h"
 #include "db/odbc_conn.h"
 
 #include <benchmark/benchmark.h>
@@ -31,27 +32,18 @@ extern char** environ;
 
 namespace {
 
+using bench::ConnectOrDie;
+using bench::Die;
+using bench::GetEnv;
+using bench::RunOrDie;
+using bench::Source;
+
 constexpr int kRows = 100000;
 constexpr const char* kQuery = "SELECT id, code, name, amount, created FROM fetch_bench";
-
-struct Source {
-    std::string label;     // "SQLite", "PostgreSQL"
-    std::string dsn, user, password;
-};
 
 std::string g_dir;
 std::string g_queryFile;
 std::vector<Source> g_sources;
-
-std::string GetEnv(const char* name, const char* fallback = "") {
-    const char* value = std::getenv(name);
-    return value && *value ? value : fallback;
-}
-
-void Die(const std::string& what) {
-    std::fprintf(stderr, "odbc_fetch_bench: %s\n", what.c_str());
-    std::exit(2);
-}
 
 void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -86,47 +78,33 @@ void SetUpDataSources() {
     WriteFile(g_queryFile, std::string(kQuery) + "\n");
 }
 
-void Run(COdbcConn& conn, const std::string& sql) {
-    auto lock = conn.Lock();
-    conn.AllocStatement();
-    if (conn.Execute(sql) < 0) {
-        Die(sql.substr(0, 60) + ": " + DiagnosticMessage(conn, SQL_HANDLE_STMT));
-    }
-    conn.FreeStatement();
-}
-
-void Connect(COdbcConn& conn, const Source& source) {
-    if (conn.Connect(source.dsn, source.user, source.password) == 0) return;
-    Die("cannot connect to " + source.label + ": " + DiagnosticMessage(conn, SQL_HANDLE_DBC));
-}
-
 // Rows of plain and Japanese text, numbers and timestamps, so that every
 // kind of conversion is on the path. The UTF-8 literals become CP932 on the
 // way in, as typed text would.
 void CreateTable(const Source& source) {
     COdbcConn conn;
-    Connect(conn, source);
+    ConnectOrDie(conn, source);
     std::string rows;
     if (source.label == "SQLite") {
-        Run(conn, "DROP TABLE IF EXISTS fetch_bench");
-        Run(conn, "CREATE TABLE fetch_bench (id integer primary key, code varchar(12), name varchar(40), "
+        RunOrDie(conn, "DROP TABLE IF EXISTS fetch_bench");
+        RunOrDie(conn, "CREATE TABLE fetch_bench (id integer primary key, code varchar(12), name varchar(40), "
                   "amount numeric(12,2), created timestamp)");
-        Run(conn, "INSERT INTO fetch_bench WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+        RunOrDie(conn, "INSERT INTO fetch_bench WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
                       std::to_string(kRows) +
                       ") SELECT i, 'C' || substr('000000' || i, -6), "
                       "CASE i % 3 WHEN 0 THEN 'customer ' || i WHEN 1 THEN '顧客 ' || i ELSE 'ｶｽﾀﾏｰ ' || i END, "
                       "i * 1.25, datetime(1700000000 + i * 60, 'unixepoch') FROM n");
     } else {
         std::string schema = "bench_" + std::to_string(getpid());
-        Run(conn, "DROP SCHEMA IF EXISTS " + schema + " CASCADE");
-        Run(conn, "CREATE SCHEMA " + schema);
-        Run(conn, "CREATE TABLE fetch_bench (id integer primary key, code varchar(12), name varchar(40), "
+        RunOrDie(conn, "DROP SCHEMA IF EXISTS " + schema + " CASCADE");
+        RunOrDie(conn, "CREATE SCHEMA " + schema);
+        RunOrDie(conn, "CREATE TABLE fetch_bench (id integer primary key, code varchar(12), name varchar(40), "
                   "amount numeric(12,2), created timestamp)");
-        Run(conn, "INSERT INTO fetch_bench SELECT i, 'C' || lpad(i::text, 6, '0'), "
+        RunOrDie(conn, "INSERT INTO fetch_bench SELECT i, 'C' || lpad(i::text, 6, '0'), "
                   "CASE i % 3 WHEN 0 THEN 'customer ' || i WHEN 1 THEN '顧客 ' || i ELSE 'ｶｽﾀﾏｰ ' || i END, "
                   "i * 1.25, timestamp '2023-11-14 22:13:20' + i * interval '1 minute' "
                   "FROM generate_series(1, " + std::to_string(kRows) + ") AS i");
-        Run(conn, "ANALYZE fetch_bench");
+        RunOrDie(conn, "ANALYZE fetch_bench");
     }
     conn.Disconnect();
 }
@@ -134,8 +112,8 @@ void CreateTable(const Source& source) {
 void DropTable(const Source& source) {
     if (source.label == "SQLite") return;  // the file goes with the folder
     COdbcConn conn;
-    Connect(conn, source);
-    Run(conn, "DROP SCHEMA IF EXISTS bench_" + std::to_string(getpid()) + " CASCADE");
+    ConnectOrDie(conn, source);
+    RunOrDie(conn, "DROP SCHEMA IF EXISTS bench_" + std::to_string(getpid()) + " CASCADE");
     conn.Disconnect();
 }
 
@@ -293,7 +271,7 @@ int main(int argc, char** argv) {
     for (const Source& source : g_sources) {
         auto& r = *readers.emplace_back(std::make_unique<Readers>());
         r.source = &source;
-        Connect(r.conn, source);
+        ConnectOrDie(r.conn, source);
         r.raw = RawConnect(source);
         ReadWithConn(r.conn);
         ReadMinimal(r.raw);

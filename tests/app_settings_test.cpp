@@ -23,14 +23,8 @@ protected:
         path_ = dir_.File("vetch.ini");
     }
 
-    static void Write(const std::string& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    static std::string Read(const std::string& path) {
-        std::ostringstream s;
-        s << std::ifstream(path, std::ios::binary).rdbuf();
-        return s.str();
-    }
+    static void Write(const std::string& path, const std::string& text) { WriteFileBytes(path, text); }
+    static std::string Read(const std::string& path) { return ReadFileBytes(path); }
 
     TempDir dir_{"app_settings_test"};
     std::string path_;

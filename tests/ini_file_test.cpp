@@ -21,14 +21,8 @@ protected:
     void SetUp() override { ASSERT_FALSE(dir_.Path().empty()); }
 
     std::string PathOf(const std::string& name) const { return dir_.File(name); }
-    static void Write(const std::string& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    static std::string Read(const std::string& path) {
-        std::ostringstream s;
-        s << std::ifstream(path, std::ios::binary).rdbuf();
-        return s.str();
-    }
+    static void Write(const std::string& path, const std::string& text) { WriteFileBytes(path, text); }
+    static std::string Read(const std::string& path) { return ReadFileBytes(path); }
     IniFile LoadText(const std::string& text) {
         Write(PathOf("load.ini"), text);
         IniFile ini;

@@ -1,0 +1,43 @@
+// What the database benchmarks share: where a data source comes from, and
+// running set-up statements that must not fail.
+#pragma once
+
+#include "db/odbc_conn.h"
+
+#include <errno.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace bench {
+
+struct Source {
+    std::string label;  // "SQLite", "PostgreSQL"
+    std::string dsn, user, password;
+};
+
+inline std::string GetEnv(const char* name, const char* fallback = "") {
+    const char* value = std::getenv(name);
+    return value && *value ? value : fallback;
+}
+
+// A benchmark that cannot set itself up has nothing to measure.
+[[noreturn]] inline void Die(const std::string& what) {
+    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, what.c_str());
+    std::exit(2);
+}
+
+inline void RunOrDie(COdbcConn& conn, const std::string& sql) {
+    auto lock = conn.Lock();
+    conn.AllocStatement();
+    if (conn.Execute(sql) < 0) Die(sql.substr(0, 60) + ": " + DiagnosticMessage(conn, SQL_HANDLE_STMT));
+    conn.FreeStatement();
+}
+
+inline void ConnectOrDie(COdbcConn& conn, const Source& source) {
+    if (conn.Connect(source.dsn, source.user, source.password) == 0) return;
+    Die("cannot connect to " + source.label + ": " + DiagnosticMessage(conn, SQL_HANDLE_DBC));
+}
+
+}  // namespace bench
