@@ -221,32 +221,25 @@ void CMainDlg::OnConnect() {
     dlg.DoModal();
 }
 
-bool CMainDlg::TakeEditorText(std::string& raw, std::string& prepared) const {
-    raw = curEdit->GetText();
-    if (raw.empty()) return false;
-    prepared = CollapseWhitespace(raw);
-    return true;
-}
-
 void CMainDlg::OnExecuteSql() {
-    std::string raw, prepared;
-    if (!TakeEditorText(raw, prepared) || !conn.IsConnected()) return;
+    // Nothing is read or prepared before the command can run.
+    if (curEdit->IsEmpty() || !conn.IsConnected()) return;
     int slot = TakeSlot(kQueryResultGroup);
     if (slot < 0) return;
-    SetSlotWindow(kQueryResultGroup, slot, new CQueryResultDlg(this, slot, prepared, curBuffer));
+    SetSlotWindow(kQueryResultGroup, slot,
+                  new CQueryResultDlg(this, slot, CollapseWhitespace(curEdit->GetText()), curBuffer));
 }
 
-void CMainDlg::OnWrapSql() { OpenTextResult(static_cast<int>(TextToolMode::Wrap)); }
-void CMainDlg::OnBreakSql() { OpenTextResult(static_cast<int>(TextToolMode::Format)); }
-void CMainDlg::OnBreakAndWrapSql() { OpenTextResult(static_cast<int>(TextToolMode::FormatAndWrap)); }
+void CMainDlg::OnWrapSql() { OpenTextResult(TextToolMode::Wrap); }
+void CMainDlg::OnBreakSql() { OpenTextResult(TextToolMode::Format); }
+void CMainDlg::OnBreakAndWrapSql() { OpenTextResult(TextToolMode::FormatAndWrap); }
 
-void CMainDlg::OpenTextResult(int mode) {
-    std::string raw, prepared;
-    if (!TakeEditorText(raw, prepared)) return;
+void CMainDlg::OpenTextResult(TextToolMode mode) {
+    if (curEdit->IsEmpty()) return;
     int slot = TakeSlot(kTextResultGroup);
     if (slot < 0) return;
-    auto toolMode = static_cast<TextToolMode>(mode);
     // F7 wraps the text as typed; F8 and F9 work on the collapsed text.
-    const std::string& text = toolMode == TextToolMode::Wrap ? raw : prepared;
-    SetSlotWindow(kTextResultGroup, slot, new CTextResultDlg(this, slot, text, curBuffer, toolMode));
+    std::string text = curEdit->GetText();
+    if (mode != TextToolMode::Wrap) text = CollapseWhitespace(text);
+    SetSlotWindow(kTextResultGroup, slot, new CTextResultDlg(this, slot, text, curBuffer, mode));
 }

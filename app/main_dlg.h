@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <string>
 
+enum class TextToolMode : int32_t;
+
 class CMainDlg : public platform::CDialog {
     Q_OBJECT
 
@@ -80,12 +82,10 @@ private:
     void OnWrapSql();
     void OnBreakSql();
     void OnBreakAndWrapSql();
-    void OpenTextResult(int mode);
+    void OpenTextResult(TextToolMode mode);
 
     bool ConfirmExit();
     void LayoutEditors();
     void SetEditorMargins();
     void CreateEditorFonts();
-    // The editor text and its collapsed form, or nothing for an empty editor.
-    bool TakeEditorText(std::string& raw, std::string& prepared) const;
 };

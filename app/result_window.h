@@ -13,8 +13,6 @@ public:
     CResultWindow(int templateId, CMainDlg* owner, CMainDlg::SlotGroup group, int slotIndex);
     ~CResultWindow() override;
 
-    int SlotIndex() const { return slotIndex; }
-
 protected:
     // Enter and Escape never close a result window.
     void OnOK() override {}

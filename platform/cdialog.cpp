@@ -57,7 +57,6 @@ CDialog::CDialog(int templateId, QWidget* parent)
 CDialog::~CDialog() = default;
 
 void CDialog::SetModalDriver(ModalDriver driver) { Driver() = std::move(driver); }
-bool CDialog::HasModalDriver() { return static_cast<bool>(Driver()); }
 
 void CDialog::Build() {
     if (built_) return;
@@ -195,9 +194,7 @@ int CDialog::DoModal() {
     Build();
     ended_ = false;
     result_ = IDCANCEL;
-    if (!OnInitDialog()) {
-        // The window chose its own focus; nothing else differs here.
-    }
+    OnInitDialog();
     if (ended_) return result_;
     if (Driver()) {
         setModal(true);

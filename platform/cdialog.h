@@ -80,7 +80,6 @@ public:
     // A dialog the driver leaves open is ended with IDCANCEL.
     using ModalDriver = std::function<void(CDialog&)>;
     static void SetModalDriver(ModalDriver driver);
-    static bool HasModalDriver();
 
     // Handles every key that reaches a control of this window first. Used by
     // the application-wide key filter; returns true when the key is consumed.

@@ -31,7 +31,6 @@ enum ControlStyle : unsigned {
     kDigitsOnly = 1u << 6,
     kRightAlign = 1u << 7,
     kWantReturn = 1u << 8,
-    kGroupStart = 1u << 9,
     kAutoHScroll = 1u << 10,
 };
 

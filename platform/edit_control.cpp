@@ -101,12 +101,6 @@ void CEdit::Copy() {
     QGuiApplication::clipboard()->setText(text);
 }
 
-void CEdit::Cut() {
-    if (isReadOnly() || !textCursor().hasSelection()) return;
-    Copy();
-    textCursor().removeSelectedText();
-}
-
 void CEdit::SetFormatMargins(int left, int right) {
     formatLeft_ = left;
     setViewportMargins(left, 0, right, 0);

@@ -36,15 +36,13 @@ public:
     std::unique_ptr<QTextDocument> TakeDocument();
     void ShowDocument(std::unique_ptr<QTextDocument> document);
 
-    // Clipboard commands; copied text has CR LF line ends like every text the
-    // program produces.
+    // Copies the selection; copied text has CR LF line ends like every text
+    // the program produces.
     void Copy();
-    void Cut();
 
     // The most characters typing may bring the text to; text set by the
     // program is not cut.
     void SetLimitText(int characters) { limit_ = characters; }
-    int LimitText() const { return limit_; }
 
     // The formatting rectangle: text starts `left` pixels from the control's
     // left border and keeps `right` pixels from its right border.

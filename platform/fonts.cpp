@@ -22,7 +22,7 @@ void RegisterSubstitutions() {
     static bool done = false;
     if (done) return;
     done = true;
-    QString gothic = FirstInstalled({QStringLiteral("IPAGothic"), QStringLiteral("IPAGothic"),
+    QString gothic = FirstInstalled({QStringLiteral("IPAGothic"),
                                      QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("VL Gothic")},
                                     true);
     QString pgothic = FirstInstalled({QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),

@@ -42,7 +42,6 @@ void CellTable::EndRow() {
         row = at;
     }
     rows_.push_back(row);
-    textBytes_ += pending_.size();
     pending_.clear();
     pendingEnds_.clear();
 }

@@ -36,8 +36,7 @@ public:
 
     std::string_view Cell(std::size_t row, int column) const;
 
-    // Bytes of all cell texts, and what the table holds allocated.
-    std::size_t TextBytes() const { return textBytes_; }
+    // What the table holds allocated.
     std::size_t AllocatedBytes() const;
 
 private:
@@ -53,7 +52,6 @@ private:
     std::vector<const char*> rows_;
     std::string pending_;
     std::vector<std::uint32_t> pendingEnds_;
-    std::size_t textBytes_ = 0;
 };
 
 // The columns of the answer now on conn: "件数", then one per answer column.
