@@ -1,14 +1,13 @@
 #include "settings/ini_file.h"
 
+#include "platform/atomic_file.h"
 #include "platform/codepage.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -119,31 +118,6 @@ std::string EncodeValue(std::string_view value) {
     out += value;
     out += '"';
     return out;
-}
-
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-// Makes the rename itself durable; a failure here no longer endangers the
-// file, so it is not reported.
-void SyncFolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder =
-        slash == npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 }  // namespace
@@ -292,17 +266,6 @@ std::string IniFile::ToString() const {
     return out;
 }
 
-bool IniFile::Save(const std::string& path) const {
-    const std::string text = ToString();
-    std::string temp = path + ".tmpXXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = ::fchmod(fd, S_IRUSR | S_IWUSR) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && std::rename(temp.c_str(), path.c_str()) == 0) {
-        SyncFolderOf(path);
-        return true;
-    }
-    ::unlink(temp.c_str());
-    return false;
+std::error_code IniFile::Save(const std::string& path) const {
+    return platform::WriteFileAtomically(path, ToString(), platform::kOwnerOnlyMode);
 }

@@ -22,6 +22,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 // Reads a decimal integer the way sscanf's "%d" does: leading white space, an
@@ -56,10 +57,11 @@ public:
     // and must not contain ']', '=' or line ends.
     void SetString(std::string_view section, std::string_view key, std::string_view value);
 
-    // Writes the whole file to a temporary file in the same folder (mode
-    // 0600: the file holds a password), flushes it to disk and renames it over
-    // path. On any failure returns false and the file at path is untouched.
-    bool Save(const std::string& path) const;
+    // Replaces the file at path as one step (platform::WriteFileAtomically):
+    // a new file is made readable by its owner only, as it holds a password;
+    // an existing one keeps its permissions. On failure the file at path is
+    // untouched and the system's reason is returned.
+    std::error_code Save(const std::string& path) const;
 
     // The file's text exactly as Save writes it.
     std::string ToString() const;

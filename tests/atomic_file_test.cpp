@@ -1,0 +1,113 @@
+#include "platform/atomic_file.h"
+
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using platform::WriteFileAtomically;
+
+namespace {
+
+unsigned ModeOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777;
+}
+
+std::size_t EntriesIn(const fs::path& folder) {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+TEST(AtomicFileTest, NewFilesGetTheirModeAndExistingFilesKeepTheirs) {
+    TempDir dir;
+    const mode_t mask = umask(022);
+    EXPECT_FALSE(WriteFileAtomically(dir.File("settings.ini"), "[S]\r\n", platform::kOwnerOnlyMode));
+    EXPECT_EQ(ReadFileBytes(dir.File("settings.ini")), "[S]\r\n");
+    EXPECT_EQ(ModeOf(dir.File("settings.ini")), 0600u);
+    EXPECT_FALSE(WriteFileAtomically(dir.File("new.sql"), "", platform::kOrdinaryFileMode));
+    EXPECT_EQ(ReadFileBytes(dir.File("new.sql")), "");
+    EXPECT_EQ(ModeOf(dir.File("new.sql")), 0644u);  // 0666 less the umask
+
+    WriteFileBytes(dir.File("old.sql"), "a much longer old text than the new one");
+    chmod(dir.File("old.sql").c_str(), 0640);
+    EXPECT_FALSE(WriteFileAtomically(dir.File("old.sql"), "new", platform::kOwnerOnlyMode));
+    EXPECT_EQ(ReadFileBytes(dir.File("old.sql")), "new");
+    EXPECT_EQ(ModeOf(dir.File("old.sql")), 0640u);
+    umask(mask);
+
+    // A name as long as a name can be still gets its temporary file.
+    const std::string longName = dir.File(std::string(255, 'n'));
+    EXPECT_FALSE(WriteFileAtomically(longName, "long", platform::kOwnerOnlyMode));
+    EXPECT_EQ(ReadFileBytes(longName), "long");
+    EXPECT_EQ(EntriesIn(dir.Path()), 4u);  // nothing left behind
+}
+
+TEST(AtomicFileTest, SymbolicLinksAreWrittenThroughAndStayLinks) {
+    TempDir dir;
+    fs::create_directory(dir.Path() / "real");
+    WriteFileBytes(dir.File("real/target.sql"), "old");
+    chmod(dir.File("real/target.sql").c_str(), 0604);
+    // A relative link to a relative link.
+    fs::create_symlink("real/target.sql", dir.Path() / "first");
+    fs::create_symlink("first", dir.Path() / "second");
+
+    EXPECT_FALSE(WriteFileAtomically(dir.File("second"), "through", platform::kOwnerOnlyMode));
+    EXPECT_TRUE(fs::is_symlink(dir.Path() / "second"));
+    EXPECT_TRUE(fs::is_symlink(dir.Path() / "first"));
+    EXPECT_EQ(ReadFileBytes(dir.File("real/target.sql")), "through");
+    EXPECT_EQ(ModeOf(dir.File("real/target.sql")), 0604u);
+    EXPECT_EQ(EntriesIn(dir.Path() / "real"), 1u);
+
+    // A link to nothing yet: the file it names is created.
+    fs::create_symlink("real/later.sql", dir.Path() / "dangling");
+    EXPECT_FALSE(WriteFileAtomically(dir.File("dangling"), "made", platform::kOwnerOnlyMode));
+    EXPECT_TRUE(fs::is_symlink(dir.Path() / "dangling"));
+    EXPECT_EQ(ReadFileBytes(dir.File("real/later.sql")), "made");
+
+    // A loop is an error, not a hang.
+    fs::create_symlink("loop-b", dir.Path() / "loop-a");
+    fs::create_symlink("loop-a", dir.Path() / "loop-b");
+    EXPECT_EQ(WriteFileAtomically(dir.File("loop-a"), "x", platform::kOwnerOnlyMode),
+              std::errc::too_many_symbolic_link_levels);
+}
+
+TEST(AtomicFileTest, AFailedWriteLeavesTheOldFileWholeAndSaysWhy) {
+    TempDir dir;
+    const std::string path = dir.File("keep.sql");
+    WriteFileBytes(path, "keep me");
+
+    // The disk "fills up" in the middle of the write: a file-size limit makes
+    // write() fail with EFBIG, for root too.
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::error_code full = WriteFileAtomically(path, std::string(65536, 'x'), platform::kOwnerOnlyMode);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(full, std::errc::file_too_large);
+    EXPECT_FALSE(full.message().empty());
+    EXPECT_EQ(ReadFileBytes(path), "keep me");
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+
+    // A folder in the file's place, and a folder that does not exist.
+    fs::create_directory(dir.Path() / "folder");
+    EXPECT_EQ(WriteFileAtomically(dir.File("folder"), "x", platform::kOwnerOnlyMode),
+              std::errc::is_a_directory);
+    EXPECT_TRUE(fs::is_directory(dir.Path() / "folder"));
+    EXPECT_EQ(WriteFileAtomically(dir.File("absent/file.sql"), "x", platform::kOwnerOnlyMode),
+              std::errc::no_such_file_or_directory);
+    EXPECT_TRUE(WriteFileAtomically("", "x", platform::kOwnerOnlyMode));
+    EXPECT_EQ(EntriesIn(dir.Path()), 2u);
+}
+
+}  // namespace
