@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/cdialog.h"
+#include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/qtext.h"
 
@@ -14,6 +15,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,10 @@ protected:
         std::filesystem::current_path(dir_);
         platform::ShownMessages().clear();
         platform::SetMessageBoxResponder([this](const platform::ShownMessage&) { return messageAnswer; });
+        platform::ShownFileDialogs().clear();
+        platform::SetFileDialogResponder([this](const platform::FileDialogRequest& request) {
+            return fileAnswer ? fileAnswer(request) : std::nullopt;
+        });
         platform::CDialog::SetModalDriver([this](platform::CDialog& dialog) {
             modalShown.push_back(dialog.Template().id);
             if (modalDriver) modalDriver(dialog);
@@ -34,6 +40,7 @@ protected:
 
     void TearDown() override {
         platform::SetMessageBoxResponder(nullptr);
+        platform::SetFileDialogResponder(nullptr);
         platform::CDialog::SetModalDriver(nullptr);
         std::filesystem::current_path(oldDir_);
         std::error_code ec;
@@ -52,10 +59,14 @@ protected:
     static std::string S(const char* utf8) { return platform::Sjis(utf8); }
 
     std::vector<platform::ShownMessage>& Messages() { return platform::ShownMessages(); }
+    // Every file dialog asked for, in order.
+    std::vector<platform::FileDialogRequest>& FileDialogs() { return platform::ShownFileDialogs(); }
 
     const std::filesystem::path& Dir() const { return dir_; }
 
     int messageAnswer = platform::IDOK;
+    // Answers a file dialog with a path; unset, or nothing returned, cancels.
+    std::function<std::optional<std::string>(const platform::FileDialogRequest&)> fileAnswer;
     std::function<void(platform::CDialog&)> modalDriver;
     std::vector<int> modalShown;
 
