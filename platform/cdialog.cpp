@@ -6,6 +6,7 @@
 #include "platform/qtext.h"
 
 #include <QAction>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -54,6 +55,11 @@ CDialog::CDialog(int templateId, QWidget* parent)
     KeyRouter::Install();
 }
 
+CDialog::CDialog(const DlgTemplate& dialogTemplate, QWidget* parent)
+    : QDialog(parent), template_(&dialogTemplate) {
+    KeyRouter::Install();
+}
+
 CDialog::~CDialog() = default;
 
 void CDialog::SetModalDriver(ModalDriver driver) { Driver() = std::move(driver); }
@@ -90,16 +96,23 @@ void CDialog::Build() {
     client_->installEventFilter(this);
     layout->addWidget(client_, 1);
 
+    // Radio buttons form groups as the template marks them: a kGroup
+    // control ends the group before it, and a radio button starts one.
+    QButtonGroup* radioGroup = nullptr;
     for (const DlgControl& c : template_->controls) {
         QWidget* w = CreateControl(c, client_);
         if (!w) continue;
-        w->setGeometry(DialogUnitsToPixelsX(c.x), DialogUnitsToPixelsY(c.y), DialogUnitsToPixelsX(c.cx),
-                       DialogUnitsToPixelsY(c.cy));
-        w->setVisible(c.style & kVisible);
+        PlaceControl(c, w);
         if (c.id > 0) items_[c.id] = w;
-        if (auto* button = qobject_cast<QPushButton*>(w)) {
+        if (auto* radio = qobject_cast<QRadioButton*>(w)) {
+            if (!radioGroup || (c.style & kGroup)) radioGroup = new QButtonGroup(this);
+            radioGroup->addButton(radio, c.id);
+        } else if (c.style & kGroup) {
+            radioGroup = nullptr;
+        }
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) {
             int id = c.id;
-            connect(button, &QPushButton::clicked, this, [this, id] { SendCommand(id); });
+            connect(button, &QAbstractButton::clicked, this, [this, id] { SendCommand(id); });
         }
     }
     int clientW = DialogUnitsToPixelsX(template_->cx);
@@ -111,6 +124,26 @@ void CDialog::Build() {
     } else {
         setFixedSize(clientW, clientH + menuH);
     }
+}
+
+void CDialog::PlaceControl(const DlgControl& c, QWidget* w) {
+    const int x = DialogUnitsToPixelsX(c.x);
+    const int y = DialogUnitsToPixelsY(c.y);
+    const int width = DialogUnitsToPixelsX(c.cx);
+    const int height = DialogUnitsToPixelsY(c.cy);
+    if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        for (const char* item : c.items) combo->addItem(QString::fromUtf8(item));
+        combo->setCurrentIndex(-1);
+        // The template's height is the opened list's; the box keeps its own.
+        const int shown = combo->sizeHint().height();
+        combo->setGeometry(x, y, width, shown);
+        const int itemHeight = std::max(1, combo->fontMetrics().height());
+        combo->setMaxVisibleItems(std::max(1, (height - shown) / itemHeight));
+    } else {
+        w->setGeometry(x, y, width, height);
+    }
+    w->setVisible(c.style & kVisible);
+    if (c.style & kDisabled) w->setEnabled(false);
 }
 
 void CDialog::BuildMenu(const MenuResource& menu) {
@@ -172,8 +205,19 @@ QWidget* CDialog::CreateControl(const DlgControl& c, QWidget* parent) {
         return new QGroupBox(text, parent);
     case ControlKind::Radio:
         return new QRadioButton(text, parent);
+    case ControlKind::CheckBox:
+        return new QCheckBox(text, parent);
     case ControlKind::ComboList:
         return new QComboBox(parent);
+    case ControlKind::ComboEdit: {
+        auto* combo = new QComboBox(parent);
+        combo->setEditable(true);
+        // The list is the program's (a history): Enter adds nothing to it,
+        // and typing completes nothing.
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setCompleter(nullptr);
+        return combo;
+    }
     case ControlKind::ListView:
         return new QTableView(parent);
     case ControlKind::ListBox: {
@@ -318,8 +362,35 @@ void CDialog::SetItemText(int id, std::string_view cp932) {
     QString text = Cp932ToQString(cp932);
     if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(text);
     else if (auto* edit = qobject_cast<CEdit*>(w)) edit->SetText(cp932);
+    else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        if (combo->isEditable()) combo->setEditText(text);
+        else combo->setCurrentIndex(combo->findText(text, Qt::MatchExactly));
+    }
     else if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(text);
     else if (auto* label = qobject_cast<QLabel*>(w)) label->setText(text);
+}
+
+bool CDialog::IsButtonChecked(int id) const {
+    auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id));
+    return button && button->isChecked();
+}
+
+void CDialog::CheckButton(int id, bool checked) {
+    auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id));
+    if (!button) return;
+    QButtonGroup* group = button->group();
+    // An exclusive group refuses to lose its chosen button otherwise.
+    const bool exclusive = group && group->exclusive();
+    if (exclusive && !checked) group->setExclusive(false);
+    button->setChecked(checked);
+    if (exclusive && !checked) group->setExclusive(true);
+}
+
+void CDialog::CheckRadioButton(int first, int last, int id) {
+    for (int other = first; other <= last; ++other) {
+        if (other != id) CheckButton(other, false);
+    }
+    CheckButton(id, true);
 }
 
 int CDialog::ClientWidth() const { return client_ ? client_->width() : width(); }

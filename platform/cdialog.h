@@ -28,6 +28,9 @@ class CDialog : public QDialog {
 
 public:
     explicit CDialog(int templateId, QWidget* parent = nullptr);
+    // A template that is not among the program's resources (tests build
+    // their own); it must outlive the dialog.
+    explicit CDialog(const DlgTemplate& dialogTemplate, QWidget* parent = nullptr);
     ~CDialog() override;
 
     // Runs the dialog modally and returns the value given to EndDialog. Under a
@@ -52,8 +55,18 @@ public:
 
     std::string GetWindowText() const;          // CP932
     void SetWindowText(std::string_view cp932);
+    // Edits, combo boxes (the edit part, or the chosen item of a drop-down
+    // list), buttons and labels.
     std::string GetItemText(int id) const;      // CP932
+    // On a drop-down list: chooses the item with exactly that text, or none.
     void SetItemText(int id, std::string_view cp932);
+
+    // Check boxes and radio buttons.
+    bool IsButtonChecked(int id) const;
+    // Unchecking the chosen radio button of a group leaves none chosen.
+    void CheckButton(int id, bool checked);
+    // Chooses radio button id and clears every other button of first..last.
+    void CheckRadioButton(int first, int last, int id);
 
     // The area below the menu bar: the framework's client area.
     QWidget* Client() const { return client_; }
@@ -114,6 +127,7 @@ protected:
 
 private:
     void Build();
+    void PlaceControl(const DlgControl& control, QWidget* widget);
     void BuildMenu(const MenuResource& menu);
 
     const DlgTemplate* template_;

@@ -13,8 +13,10 @@ enum class ControlKind {
     Button,
     DefButton,
     GroupBox,
-    Radio,
-    ComboList,    // drop-down list
+    Radio,        // automatic radio button; see kGroup for how they group
+    CheckBox,     // automatic check box
+    ComboList,    // drop-down list: choose an item, type nothing
+    ComboEdit,    // editable drop-down: type a text or take an item
     ListView,     // report-view list (the window supplies the widget)
     ListBox,
     Icon,
@@ -31,15 +33,20 @@ enum ControlStyle : unsigned {
     kDigitsOnly = 1u << 6,
     kRightAlign = 1u << 7,
     kWantReturn = 1u << 8,
+    kGroup = 1u << 9,        // starts a group: radio buttons up to the next kGroup are one group
     kAutoHScroll = 1u << 10,
+    kDisabled = 1u << 11,
 };
 
 struct DlgControl {
     int id;              // -1 for a static without id
     ControlKind kind;
     const char* text;    // UTF-8
-    int x, y, cx, cy;    // dialog units
+    // Dialog units. A combo box's cy is the height of its opened list, edit
+    // part included; the box itself shows at the widget's own height.
+    int x, y, cx, cy;
     unsigned style;
+    std::vector<const char*> items{};  // UTF-8; a combo box's initial list
 };
 
 // Window style bits of a dialog.
