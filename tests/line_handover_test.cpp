@@ -1,0 +1,103 @@
+#include "platform/line_handover.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QListWidget>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using platform::LineHandOver;
+using platform::LineSender;
+
+// A log window as the batch run has one: a list the hand-over appends to.
+struct LogWindow {
+    LogWindow() {
+        list = new QListWidget;
+        handOver = new LineHandOver([this](const std::string& line) { Append(line); }, list);
+    }
+    void Append(const std::string& line) {
+        list->addItem(QString::fromStdString(line));
+        shown.push_back(line);
+    }
+    QListWidget* list;
+    LineHandOver* handOver;
+    std::vector<std::string> shown;  // what reached the window, in order
+};
+
+// Lines "0", "1", ... until Send refuses one; returns how many it accepted.
+void SendNumbers(LineSender sender, int count, std::atomic<int>& accepted) {
+    for (int i = 0; i < count; ++i) {
+        if (!sender.Send(std::to_string(i))) return;
+        ++accepted;
+    }
+}
+
+void ExpectNumbered(const std::vector<std::string>& lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i) ASSERT_EQ(lines[i], std::to_string(i));
+}
+
+TEST(LineHandOverTest, ClosingTheWindowMidWayStopsTheWorkerAndNothingIsLostOrReordered) {
+    LogWindow window;
+    std::atomic<int> accepted{0};
+    std::thread worker(SendNumbers, window.handOver->Sender(), 10000, std::ref(accepted));
+    LineSender late = window.handOver->Sender();
+
+    // The window's event loop appends until half the lines are in...
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (window.shown.size() < 5000 && std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    ASSERT_GE(window.shown.size(), 5000u);
+    // ...then the window closes and goes while the worker still sends: the
+    // window's thread waits for the worker, which must not wait for it.
+    window.list->close();
+    delete window.list;
+    worker.join();
+
+    EXPECT_LT(window.shown.size(), 10000u);
+    // Every line the worker was told is in the window is there, in order.
+    EXPECT_EQ(static_cast<std::size_t>(accepted.load()), window.shown.size());
+    ExpectNumbered(window.shown);
+    // A sender outliving its window is refused at once.
+    EXPECT_TRUE(late.Stopping());
+    EXPECT_FALSE(late.Send("after"));
+    EXPECT_FALSE(LineSender().Send("nobody"));
+}
+
+TEST(LineHandOverTest, AWindowThreadWaitingInItsOwnLoopServesTheWorker) {
+    LogWindow window;
+    std::atomic<int> accepted{0};
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        SendNumbers(window.handOver->Sender(), 2000, accepted);
+        done = true;
+    });
+    // As the main window does while it waits for the workers at shutdown: no
+    // event loop, only Serve.
+    while (!done) {
+        window.handOver->Serve();
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+    }
+    worker.join();
+    EXPECT_EQ(accepted.load(), 2000);
+    ASSERT_EQ(window.shown.size(), 2000u);
+    ExpectNumbered(window.shown);
+
+    // Stopped without the window going: a worker blocked in Send returns.
+    std::thread blocked([&] { EXPECT_FALSE(window.handOver->Sender().Send("never shown")); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    window.handOver->Stop();
+    blocked.join();
+    window.handOver->Serve();
+    EXPECT_EQ(window.shown.size(), 2000u);
+    delete window.list;
+}
+
+}  // namespace
