@@ -9,9 +9,9 @@ namespace res {
 namespace {
 
 // A database drum with a pen: the program's icon; the result windows get the
-// drum over a grid.
-QPixmap DrawIcon(int size, bool resultWindow) {
-    QPixmap pm(size, size);
+// drum over a grid. Drawn into an image, which needs no display.
+QImage DrawIcon(int size, bool resultWindow) {
+    QImage pm(size, size, QImage::Format_ARGB32_Premultiplied);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -77,8 +77,12 @@ QCursor DrawLineSelectCursor() {
 
 QIcon LoadIcon(int id) {
     QIcon icon;
-    for (int size : {16, 32}) icon.addPixmap(DrawIcon(size, id == IDI_RESULT));
+    for (int size : {16, 32}) icon.addPixmap(QPixmap::fromImage(DrawIcon(size, id == IDI_RESULT)));
     return icon;
+}
+
+QImage RenderIcon(int id, int size) {
+    return DrawIcon(size, id == IDI_RESULT);
 }
 
 QPixmap LoadBitmap(int id) {
