@@ -3,6 +3,7 @@
 #pragma once
 
 #include "db/odbc_conn.h"
+#include "db/statement_scope.h"
 
 #include <errno.h>
 
@@ -29,10 +30,8 @@ inline std::string GetEnv(const char* name, const char* fallback = "") {
 }
 
 inline void RunOrDie(COdbcConn& conn, const std::string& sql) {
-    auto lock = conn.Lock();
-    conn.AllocStatement();
+    db::StatementScope statement(conn);
     if (conn.Execute(sql) < 0) Die(sql.substr(0, 60) + ": " + DiagnosticMessage(conn, SQL_HANDLE_STMT));
-    conn.FreeStatement();
 }
 
 inline void ConnectOrDie(COdbcConn& conn, const Source& source) {

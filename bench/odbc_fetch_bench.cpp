@@ -119,8 +119,7 @@ void DropTable(const Source& source) {
 
 // The reading a result window does: values of the current row, then Fetch.
 int ReadWithConn(COdbcConn& conn) {
-    auto lock = conn.Lock();
-    conn.AllocStatement();
+    db::StatementScope statement(conn);
     int rows = 0;
     if (conn.Execute(kQuery) == 0) {
         int columns = conn.GetColumnCount();
@@ -134,7 +133,6 @@ int ReadWithConn(COdbcConn& conn) {
             conn.Fetch();
         }
     }
-    conn.FreeStatement();
     return rows;
 }
 

@@ -24,6 +24,7 @@
 // baseline while the window fills < 4 x the raw size. The exit status is 1
 // when a target is missed.
 #include "app/main_dlg.h"
+#include "db/statement_scope.h"
 #include "bench/bench_db.h"
 #include "db/odbc_conn.h"
 #include "resources/resource_ids.h"
@@ -145,8 +146,7 @@ void DropTable(COdbcConn& conn, const Source& source) {
 // The reading alone, as the window does it; returns the rows and the CP932
 // bytes of their values.
 int Fetch(COdbcConn& conn, std::size_t& bytes) {
-    auto lock = conn.Lock();
-    conn.AllocStatement();
+    db::StatementScope statement(conn);
     int rows = 0;
     bytes = 0;
     if (conn.Execute(kQuery) == 0) {
@@ -161,7 +161,6 @@ int Fetch(COdbcConn& conn, std::size_t& bytes) {
             if (++rows < kRows) conn.Fetch();
         }
     }
-    conn.FreeStatement();
     return rows;
 }
 
@@ -182,7 +181,7 @@ struct Bench {
     std::vector<double> fillRatios;
 
     CQueryResultDlg* Open() {
-        auto* w = new CQueryResultDlg(main, 0, kQuery, 0);
+        auto* w = new CQueryResultDlg(*main, 0, kQuery, 0);
         main->SetSlotWindow(CMainDlg::kQueryResultGroup, 0, w);
         return w;
     }

@@ -27,10 +27,19 @@ void CConnectDlg::OnOK() {
     settings->hostString = platform::CutToBytes(GetItemText(res::IDC_HOST_STRING), AppSettings::kTextMax);
     settings->userName = platform::CutToBytes(GetItemText(res::IDC_USER_NAME), AppSettings::kTextMax);
     settings->password = platform::CutToBytes(GetItemText(res::IDC_PASSWORD), AppSettings::kTextMax);
-    if (conn->IsConnected()) conn->Disconnect();
-    if (conn->Connect(settings->hostString, settings->userName, settings->password) == 0) {
-        EndDialog(platform::IDOK);
-        return;
+    std::string failure;
+    {
+        // One sequence on the connection: no other thread's use may come
+        // between the connect and the reading of its diagnostic. The message
+        // box waits for the user, so it comes after the lock is released
+        // (the rule of db/statement_scope.h).
+        auto lock = conn->Lock();
+        if (conn->IsConnected()) conn->Disconnect();
+        if (conn->Connect(settings->hostString, settings->userName, settings->password) == 0) {
+            EndDialog(platform::IDOK);
+            return;
+        }
+        failure = DiagnosticMessage(*conn, SQL_HANDLE_DBC);
     }
-    platform::MessageBox(this, DiagnosticMessage(*conn, SQL_HANDLE_DBC), platform::MB_ICONEXCLAMATION | platform::MB_OK);
+    platform::MessageBox(this, failure, platform::MB_ICONEXCLAMATION | platform::MB_OK);
 }

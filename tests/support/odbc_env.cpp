@@ -1,6 +1,7 @@
 #include "odbc_env.h"
 
 #include "db/odbc_conn.h"
+#include "db/statement_scope.h"
 
 #include <cerrno>
 #include <dlfcn.h>
@@ -231,11 +232,9 @@ int ConnectTo(COdbcConn& conn, Db db) {
 }
 
 int RunSql(COdbcConn& conn, std::string_view sql, std::string* message) {
-    auto lock = conn.Lock();
-    conn.AllocStatement();
-    int result = conn.Execute(sql);
-    if (result < 0 && message) *message = DiagnosticMessage(conn, SQL_HANDLE_STMT);
-    conn.FreeStatement();
+    db::StatementScope statement(conn);
+    int result = statement->Execute(sql);
+    if (result < 0 && message) *message = DiagnosticMessage(*statement, SQL_HANDLE_STMT);
     return result;
 }
 
@@ -267,15 +266,13 @@ Rows ReadRows(COdbcConn& conn) {
 }
 
 Rows Query(COdbcConn& conn, std::string_view sql) {
-    auto lock = conn.Lock();
-    conn.AllocStatement();
+    db::StatementScope statement(conn);
     Rows rows;
-    if (conn.Execute(sql) < 0) {
-        ADD_FAILURE() << "query failed: " << sql << ": " << DiagnosticMessage(conn, SQL_HANDLE_STMT);
-    } else if (conn.GetColumnCount() > 0) {
-        rows = ReadRows(conn);
+    if (statement->Execute(sql) < 0) {
+        ADD_FAILURE() << "query failed: " << sql << ": " << DiagnosticMessage(*statement, SQL_HANDLE_STMT);
+    } else if (statement->GetColumnCount() > 0) {
+        rows = ReadRows(*statement);
     }
-    conn.FreeStatement();
     return rows;
 }
 
