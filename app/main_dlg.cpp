@@ -1,5 +1,6 @@
 #include "app/main_dlg.h"
 
+#include "app/result_window.h"
 #include "app/text_transforms.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
@@ -12,6 +13,9 @@
 #include "texttools/text_result_dlg.h"
 
 #include <QKeyEvent>
+
+#include <chrono>
+#include <thread>
 
 using platform::SjisFormat;
 
@@ -183,19 +187,38 @@ void CMainDlg::OnCancel() {
 }
 
 void CMainDlg::OnDestroy() {
+    // Workers first: nothing may run against a closed connection, or report
+    // to a window that is gone.
+    StopResultWork();
     if (conn.IsConnected()) conn.Disconnect();
     QSize outer = OuterSize();
     settings.winSize[AppSettings::kMainWindow] = {outer.width(), outer.height()};
     for (int i = 0; i < kSlotsPerGroup; ++i) {
         for (SlotGroup group : {kQueryResultGroup, kTextResultGroup, kDbInfoGroup, kBatchRunGroup}) {
-            platform::CDialog*& slot = resultWindows[group + i];
-            if (!slot) continue;
-            platform::CDialog* window = slot;
-            slot = nullptr;
-            window->DestroyWindow();  // stores its size
-            delete window;
+            // It stores its size, frees the slot and deletes itself later.
+            if (CResultWindow* window = resultWindows[group + i]) window->DestroyWindow();
+            resultWindows[group + i] = nullptr;
         }
         buffers[i].savedText.reset();
+    }
+}
+
+void CMainDlg::StopResultWork() {
+    auto anyRunning = [this] {
+        for (const QPointer<CResultWindow>& window : resultWindows) {
+            if (window && window->WorkRunning()) return true;
+        }
+        return false;
+    };
+    if (!anyRunning()) return;
+    for (const QPointer<CResultWindow>& window : resultWindows) {
+        if (window) window->StopWork();
+    }
+    // A statement may start just after a cancel: cancel again until every
+    // worker has left.
+    while (anyRunning()) {
+        conn.Cancel();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 }
 
@@ -214,6 +237,14 @@ void CMainDlg::ReleaseSlot(SlotGroup group, int slotIndex) {
     if (slotIndex >= 0 && slotIndex < kSlotsPerGroup) resultWindows[group + slotIndex] = nullptr;
 }
 
+CResultWindow* CMainDlg::SlotWindow(SlotGroup group, int slotIndex) const {
+    return resultWindows[group + slotIndex];
+}
+
+void CMainDlg::SetSlotWindow(SlotGroup group, int slotIndex, CResultWindow* window) {
+    resultWindows[group + slotIndex] = window;
+}
+
 // --- commands ------------------------------------------------------------------
 
 void CMainDlg::OnConnect() {
@@ -227,7 +258,7 @@ void CMainDlg::OnExecuteSql() {
     int slot = TakeSlot(kQueryResultGroup);
     if (slot < 0) return;
     SetSlotWindow(kQueryResultGroup, slot,
-                  new CQueryResultDlg(this, slot, CollapseWhitespace(curEdit->GetText()), curBuffer));
+                  new CQueryResultDlg(*this, slot, CollapseWhitespace(curEdit->GetText()), curBuffer));
 }
 
 void CMainDlg::OnWrapSql() { OpenTextResult(TextToolMode::Wrap); }
@@ -241,5 +272,5 @@ void CMainDlg::OpenTextResult(TextToolMode mode) {
     // F7 wraps the text as typed; F8 and F9 work on the collapsed text.
     std::string text = curEdit->GetText();
     if (mode != TextToolMode::Wrap) text = CollapseWhitespace(text);
-    SetSlotWindow(kTextResultGroup, slot, new CTextResultDlg(this, slot, text, curBuffer, mode));
+    SetSlotWindow(kTextResultGroup, slot, new CTextResultDlg(*this, slot, text, curBuffer, mode));
 }

@@ -5,27 +5,26 @@
 
 #include "app/clipboard_writer.h"
 #include "app/editor_buffer.h"
+#include "app/result_host.h"
 #include "app/sql_edit.h"
 #include "db/odbc_conn.h"
 #include "platform/cdialog.h"
 #include "settings/app_settings.h"
 
 #include <QIcon>
+#include <QPointer>
 
 #include <array>
 #include <cstdint>
 #include <string>
 
+class CResultWindow;
 enum class TextToolMode : int32_t;
 
-class CMainDlg : public platform::CDialog {
+class CMainDlg : public platform::CDialog, public ResultWindowHost {
     Q_OBJECT
 
 public:
-    // The four groups of five result-window slots.
-    enum SlotGroup { kQueryResultGroup = 0, kTextResultGroup = 5, kDbInfoGroup = 10, kBatchRunGroup = 15 };
-    static constexpr int kSlotsPerGroup = 5;
-
     explicit CMainDlg(QWidget* parent = nullptr);
     ~CMainDlg() override;
 
@@ -34,14 +33,15 @@ public:
 
     // Lowest free slot (0-4) of a group, or -1 after the limit message.
     int TakeSlot(SlotGroup group);
-    // Called by a result window's destructor.
-    void ReleaseSlot(SlotGroup group, int slotIndex);
-    platform::CDialog* SlotWindow(SlotGroup group, int slotIndex) const {
-        return resultWindows[group + slotIndex];
-    }
-    void SetSlotWindow(SlotGroup group, int slotIndex, platform::CDialog* window) {
-        resultWindows[group + slotIndex] = window;
-    }
+    CResultWindow* SlotWindow(SlotGroup group, int slotIndex) const;
+    void SetSlotWindow(SlotGroup group, int slotIndex, CResultWindow* window);
+
+    // What the result windows may use (ResultWindowHost).
+    AppSettings& Settings() override { return settings; }
+    COdbcConn& Connection() override { return conn; }
+    ClipboardWriter& Clipboard() override { return clipboard; }
+    QWidget* OwnerWindow() override { return this; }
+    void ReleaseSlot(SlotGroup group, int slotIndex) override;
 
     bool AnyBufferHasText() const;
     void SwapBufferText(int from, int to);
@@ -53,7 +53,9 @@ public:
     AppSettings settings;
     COdbcConn conn;
     ClipboardWriter clipboard;
-    std::array<platform::CDialog*, 20> resultWindows{};
+    // A slot is free when its pointer is null: released by its window, or
+    // the window object gone.
+    std::array<QPointer<CResultWindow>, 20> resultWindows{};
     const platform::AccelTable* accelerators = nullptr;
     int8_t curBuffer = 0;
     std::array<EditorBuffer, 5> buffers;
@@ -85,6 +87,7 @@ private:
     void OpenTextResult(TextToolMode mode);
 
     bool ConfirmExit();
+    void StopResultWork();
     void LayoutEditors();
     void SetEditorMargins();
     void CreateEditorFonts();

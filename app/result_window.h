@@ -1,31 +1,116 @@
-// CResultWindow: what every modeless result window shares. It lives in one
-// slot of the main window's table, closes only through its close box, and
-// deletes itself once its window is gone, which frees the slot.
+// CResultWindow: everything the modeless result windows share, so that a
+// window class writes only its controls, its layout and its own work.
+//
+// The base does, in this order, while the window is created:
+//   icon 131; the caption "%s － ｳｨﾝﾄﾞｳ %d" (template caption, buffer number
+//   + 1) when the kind asks for it; bitmap 149 on a visible copy button
+//   (1021); the stored WINSIZEn when both numbers are set; ApplyFont();
+//   Layout(); OnInitWindow() (the window's work); centred over the owner and
+//   shown; OnShown().
+// and afterwards: Layout() on every resize; accelerator table 150 first for
+// every key, then Escape, and Enter unless the kind lets it reach the
+// controls, dropped (neither ever closes the window); the close box destroys
+// the window (CanClose may refuse); when destroyed it stores its WINSIZEn,
+// frees its slot through the host and deletes itself later (deleteLater).
+//
+// Ownership: the window is a Qt child of the host's window and deletes itself;
+// nothing else deletes it. The host's slot table holds QPointers, so an entry
+// never dangles. The destructor touches nothing of the host (see
+// app/result_host.h).
+//
+// A window class:
+//   class CMyDlg : public CResultWindow {
+//       static constexpr Kind kKind{res::IDD_..., ResultWindowHost::kDbInfoGroup, AppSettings::kDbInfo, false, false};
+//       CMyDlg(ResultWindowHost& host, int slot, int buffer) : CResultWindow(kKind, host, slot, buffer) {
+//           MapCommand(...);
+//           Open();  // last: builds, initialises and shows the window
+//       }
+//       void ApplyFont() override; void Layout() override; void OnInitWindow() override;
+//   };
+// Text handed to a constructor is valid only during the constructor: a
+// window that needs it later keeps its own copy.
 #pragma once
 
-#include "app/main_dlg.h"
+#include "app/result_host.h"
 #include "platform/cdialog.h"
+#include "settings/app_settings.h"
+
+#include <QIcon>
+#include <QPixmap>
 
 class CResultWindow : public platform::CDialog {
     Q_OBJECT
 
 public:
-    CResultWindow(int templateId, CMainDlg* owner, CMainDlg::SlotGroup group, int slotIndex);
+    // What sets one kind of result window apart.
+    using SlotGroup = ResultWindowHost::SlotGroup;
+    struct Kind {
+        int templateId;
+        SlotGroup group;
+        AppSettings::WinKind sizeKind;  // the WINSIZEn it restores and stores
+        bool numberedCaption;           // "%s － ｳｨﾝﾄﾞｳ %d" with the buffer number
+        bool enterReachesControls;      // Enter types a line break (an editable text)
+    };
+
     ~CResultWindow() override;
 
+    // Re-creates the window's fonts from the font-size setting. Called while
+    // the window initialises and, after the settings dialog, by the host.
+    virtual void ApplyFont() = 0;
+
+    // Work on a thread of its own (the batch run). When the main window
+    // closes it calls StopWork on every window, cancels the running
+    // statement, waits while any window's WorkRunning is true, and only then
+    // disconnects and destroys the windows. StopWork must make the worker
+    // end soon without the user-interface thread's help: stop its line
+    // hand-over (platform::LineHandOver::Stop) and tell it to leave its loop.
+    virtual void StopWork() {}
+    virtual bool WorkRunning() const { return false; }
+
+    SlotGroup Group() const { return kind_.group; }
+    int SlotIndex() const { return slotIndex_; }
+    int BufferNumber() const { return bufferNumber_; }
+
+    bool PreTranslateKey(QKeyEvent* event) final;
+
 protected:
-    // Enter and Escape never close a result window.
-    void OnOK() override {}
-    void OnCancel() override {}
-    void OnClose() override { DestroyWindow(); }
-    void PostNcDestroy() override { deleteLater(); }
+    CResultWindow(const Kind& kind, ResultWindowHost& host, int slotIndex, int bufferNumber);
 
-    // Restores the stored outer size when both numbers are set.
-    void RestoreSize(const WinSize& size);
-    void StoreSize(WinSize& size) const;
+    // Builds, initialises and shows the window; the last step of a window
+    // class's constructor.
+    void Open();
 
-    CMainDlg* owner;
+    // Places the controls for the current client size.
+    virtual void Layout() = 0;
+    // The window's own work, before it is shown (runs inside Open).
+    virtual void OnInitWindow() {}
+    // Right after the window is shown: focus, starting a worker.
+    virtual void OnShown() {}
+    // The close box; a window whose work is running may refuse.
+    virtual bool CanClose() const { return true; }
+    // Stores the size; a window that releases more calls this too.
+    void OnDestroy() override;
+
+    // What the host lends (valid until OnDestroy has run).
+    ResultWindowHost& host;
     AppSettings* settings;
-    const CMainDlg::SlotGroup group;
-    const int slotIndex;
+    COdbcConn* conn;
+    ClipboardWriter* clipboard;
+
+private:
+    bool OnInitDialog() final;
+    void OnSize(int cx, int cy) final;
+    void OnOK() final {}
+    void OnCancel() final {}
+    void OnClose() final;
+    void PostNcDestroy() final;
+    void ShowCopyBitmap();
+
+    const Kind kind_;
+    const int slotIndex_;
+    const int bufferNumber_;
+    const platform::AccelTable* accelerators_;
+    QIcon icon_;
+    QPixmap copyBitmap_;
+    bool initialised_ = false;
 };

@@ -7,14 +7,11 @@
 #include "results/result_grid.h"
 
 #include <QFont>
-#include <QIcon>
-#include <QPixmap>
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
-class COdbcConn;
-class ClipboardWriter;
 class QPushButton;
 namespace platform {
 class CEdit;
@@ -24,44 +21,38 @@ class CQueryResultDlg : public CResultWindow {
     Q_OBJECT
 
 public:
+    // Which control copy and select-all act on: the one that last had the focus.
+    enum class Focus : int32_t { None = 0, List = 1, SqlEdit = 2 };
+
     // Creates, runs and shows the window; sqlText is read only during the call.
-    CQueryResultDlg(CMainDlg* owner, int slotIndex, std::string_view sqlText, int bufferNumber);
+    CQueryResultDlg(ResultWindowHost& host, int slotIndex, std::string_view sqlText, int bufferNumber);
 
     // Re-creates the list and SQL fonts from the font size setting.
-    void ApplyFont();
+    void ApplyFont() override;
 
-    // Which control copy and select-all act on: 0 none, 1 the list, 2 the SQL edit.
-    int32_t FocusTarget() const { return focusTarget; }
+    Focus FocusTarget() const { return focusTarget; }
 
     results::ResultGrid* list = nullptr;
     platform::CEdit* sqlEdit = nullptr;
     QPushButton* copyButton = nullptr;
 
-    bool PreTranslateKey(QKeyEvent* event) override;
-
 protected:
-    bool OnInitDialog() override;
-    void OnSize(int cx, int cy) override;
-    void OnDestroy() override;
+    void Layout() override;
+    void OnInitWindow() override;
+    void OnShown() override;
     QWidget* CreateControl(const platform::DlgControl& control, QWidget* parent) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Layout();
     void ExecuteAndShow();
     void OnCopy();
     void OnSelectAll();
 
-    COdbcConn* conn;
-    ClipboardWriter* clipboard;
-    std::string_view sqlText;
-    int32_t bufferNumber;
-    int32_t focusTarget = 0;
+    // Our own copy of the SQL, released once it has run.
+    std::string sqlText;
+    Focus focusTarget = Focus::None;
     // Distance of the copy button's left edge from the client's right edge.
     int copyButtonInset = 0;
-    const platform::AccelTable* accelerators;
-    QPixmap copyBitmap;
     QFont listFont;
     QFont editFont;
-    QIcon icon;
 };

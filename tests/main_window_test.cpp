@@ -1,4 +1,5 @@
 #include "app/main_dlg.h"
+#include "app/result_window.h"
 #include "resources/resource_ids.h"
 #include "support/gui_test.h"
 
@@ -13,6 +14,19 @@
 #include <memory>
 
 namespace {
+
+// A result window with nothing in it, to fill slots.
+class EmptyResultWindow : public CResultWindow {
+public:
+    EmptyResultWindow(ResultWindowHost& host, int slot) : CResultWindow(kKind, host, slot, 0) { Open(); }
+    void ApplyFont() override {}
+
+protected:
+    void Layout() override {}
+
+private:
+    static constexpr Kind kKind{0, ResultWindowHost::kQueryResultGroup, AppSettings::kQueryResult, false, false};
+};
 
 class MainWindowTest : public GuiTest {
 protected:
@@ -148,12 +162,10 @@ TEST_F(MainWindowTest, EscapeNeverClosesAndEnterInsertsALineBreak) {
 
 TEST_F(MainWindowTest, SixthWindowOfAGroupIsRefusedAndTheLowestFreeSlotIsTaken) {
     auto dlg = Open();
-    std::vector<platform::CDialog*> dummies;
     for (int i = 0; i < 5; ++i) {
         int slot = dlg->TakeSlot(CMainDlg::kQueryResultGroup);
         ASSERT_EQ(slot, i);
-        auto* w = new platform::CDialog(0, dlg.get());
-        dlg->SetSlotWindow(CMainDlg::kQueryResultGroup, slot, w);
+        dlg->SetSlotWindow(CMainDlg::kQueryResultGroup, slot, new EmptyResultWindow(*dlg, slot));
     }
     EXPECT_EQ(dlg->TakeSlot(CMainDlg::kQueryResultGroup), -1);
     ASSERT_EQ(Messages().size(), 1u);
@@ -162,8 +174,11 @@ TEST_F(MainWindowTest, SixthWindowOfAGroupIsRefusedAndTheLowestFreeSlotIsTaken) 
     // Another group is independent.
     EXPECT_EQ(dlg->TakeSlot(CMainDlg::kTextResultGroup), 0);
 
-    dlg->ReleaseSlot(CMainDlg::kQueryResultGroup, 1);
+    // Closing a window frees its slot; the lowest free one is taken next.
+    dlg->SlotWindow(CMainDlg::kQueryResultGroup, 1)->close();
     EXPECT_EQ(dlg->TakeSlot(CMainDlg::kQueryResultGroup), 1);
+    Pump();
+    EXPECT_EQ(dlg->SlotWindow(CMainDlg::kQueryResultGroup, 1), nullptr);
 }
 
 TEST_F(MainWindowTest, WindowSizeIsRestoredOnlyWhenBothNumbersAreSetAndSavedOnClose) {

@@ -217,7 +217,7 @@ TEST_P(QueryResultDbTest, CopyAndSelectAllActOnTheControlThatLastHadTheFocus) {
     NumberedTable(6);
     CQueryResultDlg* w = Run(*dlg, "select n, name from qr_t order by n");
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->FocusTarget(), 1);
+    EXPECT_EQ(w->FocusTarget(), CQueryResultDlg::Focus::List);
 
     // Nothing selected: the clipboard is left alone.
     platform::SetClipboardText("untouched");
@@ -230,14 +230,14 @@ TEST_P(QueryResultDbTest, CopyAndSelectAllActOnTheControlThatLastHadTheFocus) {
     EXPECT_EQ(platform::GetClipboardText(), S("件数\tn\tname\r\n") + "  2\t2\tr2\r\n  5\t5\tr5\r\n");
 
     Focus(w, w->sqlEdit);
-    EXPECT_EQ(w->FocusTarget(), 2);
+    EXPECT_EQ(w->FocusTarget(), CQueryResultDlg::Focus::SqlEdit);
     QTest::keyClick(w->sqlEdit, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(w->sqlEdit, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(platform::GetClipboardText(), "select n, name from qr_t order by n");
     EXPECT_EQ(w->list->SelectedRows(), (std::vector<int>{1, 4}));
 
     Focus(w, w->list);
-    EXPECT_EQ(w->FocusTarget(), 1);
+    EXPECT_EQ(w->FocusTarget(), CQueryResultDlg::Focus::List);
     QTest::keyClick(w->list, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(w->list, Qt::Key_C, Qt::ControlModifier);
     std::string all = S("件数\tn\tname\r\n");

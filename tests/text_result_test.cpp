@@ -4,6 +4,7 @@
 #include "support/gui_test.h"
 #include "texttools/text_result_dlg.h"
 
+#include <QPointer>
 #include <QTest>
 
 #include <fstream>
@@ -130,9 +131,16 @@ TEST_F(TextResultTest, ClosingTheMainWindowClosesResultWindowsFirst) {
     dlg->SendCommand(res::ID_WRAP_SQL);
     dlg->SendCommand(res::ID_WRAP_SQL);
     Window(*dlg, 1)->ResizeOuter(480, 400);
+    QPointer<CTextResultDlg> first = Window(*dlg, 0);
     dlg->DestroyWindow();
     for (int i = 0; i < 5; ++i) EXPECT_EQ(Window(*dlg, i), nullptr);
     EXPECT_EQ(dlg->settings.winSize[AppSettings::kTextResult].width, 480);
+    // The windows delete themselves later; the main window, gone first,
+    // takes them along without anything touching what it lent them.
+    EXPECT_FALSE(first.isNull());
+    EXPECT_TRUE(first->IsDestroyed());
+    dlg.reset();
+    EXPECT_TRUE(first.isNull());
 }
 
 }  // namespace

@@ -1,29 +1,27 @@
 #include "texttools/text_result_dlg.h"
 
 #include "platform/fonts.h"
-#include "platform/sjis_format.h"
-#include "resources/images.h"
 #include "resources/resource_ids.h"
 #include "texttools/sql_formatter.h"
 #include "texttools/sql_wrap.h"
 
-#include <QKeyEvent>
+namespace {
 
-CTextResultDlg::CTextResultDlg(CMainDlg* owner, int slotIndex, std::string_view sourceText, int bufferNumber,
+// Enter types a line break into the editable result.
+constexpr CResultWindow::Kind kKind{res::IDD_TEXT_RESULT, ResultWindowHost::kTextResultGroup,
+                                    AppSettings::kTextResult, true, true};
+
+}  // namespace
+
+CTextResultDlg::CTextResultDlg(ResultWindowHost& host, int slotIndex, std::string_view sourceText, int bufferNumber,
                                TextToolMode mode)
-    : CResultWindow(res::IDD_TEXT_RESULT, owner, CMainDlg::kTextResultGroup, slotIndex),
-      sourceText(sourceText),
-      bufferNumber(bufferNumber),
-      mode(mode),
-      accelerators(platform::FindAccelTable(res::IDR_RESULT_ACCEL)),
-      icon(res::LoadIcon(res::IDI_RESULT)) {
+    : CResultWindow(kKind, host, slotIndex, bufferNumber), sourceText(sourceText), mode(mode) {
     MapCommand(res::IDC_SELECT_ALL, [this] {
         edit->SetSel(0, std::string::npos);
         edit->setFocus();
     });
     MapCommand(res::IDC_COPY, [this] { edit->Copy(); });
-    Create(owner);
-    this->sourceText = {};
+    Open();
 }
 
 QWidget* CTextResultDlg::CreateControl(const platform::DlgControl& control, QWidget* parent) {
@@ -37,15 +35,8 @@ QWidget* CTextResultDlg::CreateControl(const platform::DlgControl& control, QWid
     return CResultWindow::CreateControl(control, parent);
 }
 
-bool CTextResultDlg::OnInitDialog() {
-    setWindowIcon(icon);
-    SetWindowText(platform::SjisFormat("%s － ｳｨﾝﾄﾞｳ %d", platform::CutToBytes(GetWindowText(), 255).c_str(),
-                                       bufferNumber + 1));
-    RestoreSize(settings->winSize[AppSettings::kTextResult]);
-    ApplyFont();
-    Layout();
+void CTextResultDlg::OnInitWindow() {
     edit->SetTabStopPixels(DialogUnitsToPixelsX(9));
-
     language = settings->language;
     codePrefix = BuildCodePrefix(language, settings->paramName);
     switch (mode) {
@@ -59,17 +50,16 @@ bool CTextResultDlg::OnInitDialog() {
         resultText = WrapSqlAsCode(FormatSqlLineBreaks(sourceText, settings->lineBreakCount), language, codePrefix);
         break;
     }
+    std::string().swap(sourceText);
     edit->SetText(resultText);
-
-    CenterOver(owner);
-    show();
-    edit->setFocus();
-    return true;
 }
+
+void CTextResultDlg::OnShown() { edit->setFocus(); }
 
 void CTextResultDlg::ApplyFont() {
     editFont = platform::PointFont(platform::kGothicFace, settings->fontSize * 10);
     edit->setFont(editFont);
+    SetEditMargins();
 }
 
 void CTextResultDlg::SetEditMargins() { edit->SetFormatMargins(15, 5); }
@@ -78,14 +68,3 @@ void CTextResultDlg::Layout() {
     edit->setGeometry(11, 11, ClientWidth() - 20, ClientHeight() - 20);
     SetEditMargins();
 }
-
-void CTextResultDlg::OnSize(int, int) {
-    if (edit) Layout();
-}
-
-bool CTextResultDlg::PreTranslateKey(QKeyEvent* event) {
-    if (TranslateAccelerator(accelerators, event)) return true;
-    return event->key() == Qt::Key_Escape;
-}
-
-void CTextResultDlg::OnDestroy() { StoreSize(settings->winSize[AppSettings::kTextResult]); }

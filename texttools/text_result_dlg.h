@@ -7,7 +7,6 @@
 #include "app/sql_edit.h"
 
 #include <QFont>
-#include <QIcon>
 
 #include <cstdint>
 #include <string>
@@ -20,31 +19,27 @@ class CTextResultDlg : public CResultWindow {
 
 public:
     // Creates and shows the window; sourceText is read only during the call.
-    CTextResultDlg(CMainDlg* owner, int slotIndex, std::string_view sourceText, int bufferNumber,
+    CTextResultDlg(ResultWindowHost& host, int slotIndex, std::string_view sourceText, int bufferNumber,
                    TextToolMode mode);
 
-    void ApplyFont();
+    // The font, then the margins the font change may have undone.
+    void ApplyFont() override;
     void SetEditMargins();
 
     CSqlEdit* edit = nullptr;
-    bool PreTranslateKey(QKeyEvent* event) override;
 
 protected:
-    bool OnInitDialog() override;
-    void OnSize(int cx, int cy) override;
-    void OnDestroy() override;
+    void Layout() override;
+    void OnInitWindow() override;
+    void OnShown() override;
     QWidget* CreateControl(const platform::DlgControl& control, QWidget* parent) override;
 
 private:
-    void Layout();
-
-    std::string_view sourceText;
+    // Our own copy of the text to work on, released once the tool has run.
+    std::string sourceText;
     std::string resultText;
-    int32_t bufferNumber;
     TextToolMode mode;
     int32_t language = 0;
     std::string codePrefix;
-    const platform::AccelTable* accelerators;
     QFont editFont;
-    QIcon icon;
 };
