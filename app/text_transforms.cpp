@@ -1,5 +1,7 @@
 #include "app/text_transforms.h"
 
+#include "platform/cp932.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -51,13 +53,14 @@ Bits CopyWhiteAsSpaces16(const char* src, char* dst) {
     return Movemask16(_mm_or_si128(other, _mm_cmpeq_epi8(v, space)));
 }
 
-// Bytes in the lead ranges 0x81-0x9F and 0xE0-0xEF, compared as signed bytes.
+// Bytes in the lead ranges 0x81-0x9F and 0xE0-0xFC (platform::IsLeadByte),
+// compared as signed bytes: -127 to -97 and -32 to -4.
 Bits LeadBits16(const char* p) {
     const __m128i v = Load16(p);
     const __m128i low =
         _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-128)), _mm_cmplt_epi8(v, _mm_set1_epi8(-96)));
     const __m128i high =
-        _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-33)), _mm_cmplt_epi8(v, _mm_set1_epi8(-16)));
+        _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-33)), _mm_cmplt_epi8(v, _mm_set1_epi8(-3)));
     return Movemask16(_mm_or_si128(low, high));
 }
 
@@ -109,7 +112,7 @@ Bits LeadBits16(const char* p) {
     Bits bits = 0;
     for (unsigned k = 0; k < 16; ++k) {
         const auto c = static_cast<unsigned char>(p[k]);
-        bits |= Bits{(c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEF)} << k;
+        bits |= Bits{platform::IsLeadByte(c)} << k;
     }
     return bits;
 }
@@ -147,8 +150,6 @@ Bits BitsFrom(size_t from) { return from >= 64 ? 0 : ~Bits{0} << from; }
 size_t LowestBit(Bits bits) { return static_cast<size_t>(std::countr_zero(bits)); }
 
 bool IsWhite(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEF); }
 
 // ---- CollapseWhitespace ----------------------------------------------------
 
@@ -257,7 +258,7 @@ void ConvertCaseRange(char* text, size_t n, int mode) {
     i += firstIsTrail;
     while (i < n) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (IsLeadByte(c)) {
+        if (platform::IsLeadByte(c)) {
             // The trail byte goes along unread; a lead byte at the very end
             // steps past the end and so ends the scan.
             i += 2;

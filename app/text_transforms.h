@@ -19,7 +19,7 @@ std::string CollapseWhitespace(std::string_view src);
 std::string ToCrLf(std::string_view src);
 
 // Converts ASCII letters in place, stepping over double-byte characters (lead
-// bytes 0x81-0x9F and 0xE0-0xEF take the byte after them along unchanged).
+// bytes 0x81-0x9F and 0xE0-0xFC take the byte after them along unchanged).
 // mode 1: upper case, mode 2: lower case, any other mode: nothing.
 // The std::string form converts exactly the string's bytes.
 inline constexpr int kCaseUpper = 1;

@@ -2,6 +2,8 @@
 // transforms on the same 16 MiB script and judge them against memcpy's rate.
 #pragma once
 
+#include "platform/sjis_format.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -21,9 +23,9 @@ constexpr size_t kTextBytes = 16u << 20;
 // A script of SQL statements as a user would keep in the editor: SELECT with
 // joins, conditions, grouping and ordering, INSERT, UPDATE and DELETE, comment
 // lines, keywords in upper and lower case, lines ended by CR LF and indented,
-// quoted literals with CP932 text (東京都, テスト商品, 顧客名, ソフト表示: lead
-// bytes, trail bytes that read as letters or as a backslash) and
-// double-quoted names.
+// quoted literals with CP932 text (東京都, テスト商品, 顧客名, ソフト表示, 髙﨑:
+// lead bytes from both ranges, trail bytes that read as letters or as a
+// backslash) and double-quoted names.
 inline std::string MakeSqlText(size_t size) {
     static const char* const kColumns[] = {
         "o.order_id", "o.customer_id", "c.customer_name", "o.order_date", "d.quantity", "d.unit_price",
@@ -31,9 +33,9 @@ inline std::string MakeSqlText(size_t size) {
         "\"Order Total\"", "p.product_name", "MAX(o.shipped_at)"};
     static const char* const kTested[] = {"o.order_date", "c.prefecture", "d.quantity", "o.customer_id",
                                           "\"Order Total\"", "c.customer_name", "UPPER(p.product_code)"};
-    static const char* const kLiterals[] = {
-        "'\x93\x8C\x8B\x9E\x93\x73'", "'\x83\x65\x83\x58\x83\x67\x8F\xA4\x95\x69'", "'2024-01-01'", "100",
-        "'\x8C\xDA\x8B\x71\x96\xBC'", "'\x83\x5C\x83\x74\x83\x67\x95\x5C\x8E\xA6'", "3.5", "'N'"};
+    static const std::string kLiterals[] = {
+        platform::Sjis("'東京都'"), platform::Sjis("'テスト商品'"), "'2024-01-01'", "100", platform::Sjis("'顧客名'"),
+        platform::Sjis("'ソフト表示'"), "3.5", "'N'", platform::Sjis("'髙﨑'")};
     static const char* const kTables[] = {"sales.orders", "sales.order_details", "master.customers",
                                           "master.products"};
     std::mt19937 rng(20240601);
@@ -54,7 +56,7 @@ inline std::string MakeSqlText(size_t size) {
     while (t.size() < size) {
         switch (std::uniform_int_distribution<int>(0, 5)(rng)) {
         case 0:
-            t += "-- \x8C\x8E\x8E\x9F\x8F\x57\x8C\x76 (monthly totals)\r\n";
+            t += platform::Sjis("-- 月次集計 (monthly totals)\r\n");
             [[fallthrough]];
         case 1:
         case 2: {

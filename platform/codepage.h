@@ -3,6 +3,8 @@
 // in qtext.h, to Unicode widgets.
 #pragma once
 
+#include "platform/cp932.h"
+
 #include <string>
 #include <string_view>
 
@@ -19,12 +21,6 @@ std::string Utf8ToCp932(std::string_view utf8);
 // Appends the CP932 form of utf8 to out (the allocation-free form of
 // Utf8ToCp932 for the fetch loop).
 void AppendUtf8AsCp932(std::string_view utf8, std::string& out);
-
-// True for a CP932 lead byte as the text transforms define it (0x81-0x9F,
-// 0xE0-0xEF).
-inline bool IsLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEF);
-}
 
 namespace detail {
 // Decoding tables, built once from glibc iconv. A zero entry means "no

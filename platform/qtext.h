@@ -2,6 +2,8 @@
 // not valid CP932 survive a round trip as private-use characters.
 #pragma once
 
+#include "platform/sjis_format.h"
+
 #include <QString>
 
 #include <string>
@@ -21,10 +23,5 @@ size_t Cp932LengthCrLf(const QString& text, qsizetype from, qsizetype to);
 // The character position whose CP932 offset (LF = 2 bytes) is the first one
 // at or after byteOffset; the text's length when the offset lies beyond it.
 qsizetype PositionForCp932Offset(const QString& text, size_t byteOffset);
-
-// The program's own UTF-8 literals (captions, messages) as CP932.
-inline std::string Sjis(std::string_view utf8Literal) {
-    return QStringToCp932(QString::fromUtf8(utf8Literal.data(), static_cast<qsizetype>(utf8Literal.size())));
-}
 
 }  // namespace platform

@@ -1,12 +1,13 @@
 #include "platform/sjis_format.h"
 
 #include "platform/codepage.h"
-#include "platform/qtext.h"
 
 #include <cstdarg>
 #include <cstdio>
 
 namespace platform {
+
+std::string Sjis(std::string_view utf8Literal) { return Utf8ToCp932(utf8Literal); }
 
 std::string SjisFormat(const char* utf8Format, ...) {
     // '%' and the conversion letters are ASCII, so the format survives the
@@ -26,18 +27,6 @@ std::string SjisFormat(const char* utf8Format, ...) {
     }
     va_end(args);
     return out;
-}
-
-std::string CutToBytes(std::string text, size_t maxBytes) {
-    if (text.size() <= maxBytes) return text;
-    size_t i = 0;
-    while (i < maxBytes) {
-        size_t step = IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
-        if (i + step > maxBytes) break;
-        i += step;
-    }
-    text.resize(i);
-    return text;
 }
 
 }  // namespace platform

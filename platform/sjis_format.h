@@ -1,14 +1,18 @@
-// printf-style formatting of the program's own texts into CP932: the format is
-// a UTF-8 literal, converted once, and %s arguments are CP932 bytes.
+// The program's own texts in CP932: its UTF-8 literals converted, and
+// printf-style formatting whose %s arguments are CP932 bytes. No Qt, so pure
+// logic uses these too instead of spelling CP932 bytes out.
 #pragma once
 
+#include "platform/cp932.h"
+
 #include <string>
+#include <string_view>
 
 namespace platform {
 
-std::string SjisFormat(const char* utf8Format, ...) __attribute__((format(printf, 1, 2)));
+// A UTF-8 literal (a caption, a message) as CP932.
+std::string Sjis(std::string_view utf8Literal);
 
-// Cuts text to at most maxBytes without splitting a double-byte character.
-std::string CutToBytes(std::string text, size_t maxBytes);
+std::string SjisFormat(const char* utf8Format, ...) __attribute__((format(printf, 1, 2)));
 
 }  // namespace platform

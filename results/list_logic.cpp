@@ -1,6 +1,7 @@
 #include "results/list_logic.h"
 
-#include "platform/codepage.h"
+#include "platform/cp932.h"
+#include "platform/sjis_format.h"
 
 #include <climits>
 #include <cstdint>
@@ -28,32 +29,6 @@ int ScaledWidth(int fontSize, std::size_t units) {
 std::string_view ComparedPart(std::string_view text) {
     text = text.substr(0, kCompareBytes);
     return text.substr(0, text.find('\0'));
-}
-
-bool IsCSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// strtoll's reading of a decimal number, clamped instead of overflowing.
-std::int64_t LeadingInteger(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size() && IsCSpace(s[i])) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        negative = s[i] == '-';
-        ++i;
-    }
-    // Accumulate towards the sign so INT64_MIN is reachable.
-    std::int64_t value = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
-        const int digit = s[i] - '0';
-        if (negative) {
-            value = value < (INT64_MIN + digit) / 10 ? INT64_MIN : value * 10 - digit;
-        } else {
-            value = value > (INT64_MAX - digit) / 10 ? INT64_MAX : value * 10 + digit;
-        }
-    }
-    return value;
 }
 
 int CompareBytes(std::string_view a, std::string_view b) {
@@ -84,8 +59,7 @@ std::string FormatRowNumber(int number, int digits) {
 }
 
 ListColumnSpec RowNumberColumn(int fontSize) {
-    // "件数" in CP932.
-    return {"\x8C\x8F\x90\x94", ScaledWidth(fontSize, 4), false, kRowNumberType};
+    return {platform::Sjis("件数"), ScaledWidth(fontSize, 4), false, kRowNumberType};
 }
 
 ListColumnSpec ResultColumn(std::string_view name, short dataType, int fontSize) {
@@ -102,24 +76,15 @@ int CompareRows(std::string_view a, std::string_view b, short dataType, int sort
     if (dataType == kSqlChar || dataType == kSqlVarchar) {
         result = CompareBytes(a, b);
     } else {
-        const std::int64_t x = LeadingInteger(a);
-        const std::int64_t y = LeadingInteger(b);
+        const std::int64_t x = platform::ReadLeadingNumber(a).value;
+        const std::int64_t y = platform::ReadLeadingNumber(b).value;
         result = (x > y) - (x < y);
     }
     return sortOrder == 1 ? result : -result;
 }
 
 void AppendCopyCell(std::string& out, std::string_view cell, std::size_t maxBytes) {
-    if (cell.size() > maxBytes) {
-        std::size_t i = 0;
-        while (i < maxBytes) {
-            const std::size_t step = platform::IsLeadByte(static_cast<unsigned char>(cell[i])) ? 2 : 1;
-            if (i + step > maxBytes) break;
-            i += step;
-        }
-        cell = cell.substr(0, i);
-    }
-    out += cell;
+    out += cell.substr(0, platform::Cp932PrefixLength(cell, maxBytes));
     out += '\t';
 }
 

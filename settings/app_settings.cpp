@@ -1,5 +1,6 @@
 #include "settings/app_settings.h"
 
+#include "platform/cp932.h"
 #include "settings/ini_file.h"
 
 #include <filesystem>
@@ -19,11 +20,14 @@ std::string DefaultPath() {
 }
 
 // "%d,%d" as sscanf reads it: a number that does not scan leaves its half,
-// and everything after it, unchanged.
+// and everything after it, unchanged. Numbers beyond the int range saturate.
 void ScanWinSize(std::string_view text, WinSize& size) {
-    const std::size_t used = ScanDecimal(text, size.width);
-    if (used == 0 || used >= text.size() || text[used] != ',') return;
-    ScanDecimal(text.substr(used + 1), size.height);
+    const platform::LeadingNumber width = platform::ReadLeadingNumber(text);
+    if (width.length == 0) return;
+    size.width = platform::SaturateToInt(width.value);
+    if (width.length >= text.size() || text[width.length] != ',') return;
+    const platform::LeadingNumber height = platform::ReadLeadingNumber(text.substr(width.length + 1));
+    if (height.length != 0) size.height = platform::SaturateToInt(height.value);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "settings/ini_file.h"
 
 #include "platform/atomic_file.h"
-#include "platform/codepage.h"
+#include "platform/cp932.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -59,19 +59,6 @@ std::size_t FindSingleByte(std::string_view s, char c) {
     return npos;
 }
 
-// The longest prefix of at most max bytes that does not end in the middle of
-// a double-byte character.
-std::string_view CutBytes(std::string_view s, std::size_t max) {
-    if (s.size() <= max) return s;
-    std::size_t i = 0;
-    while (i < max) {
-        const std::size_t step = IsLead(s[i]) ? 2 : 1;
-        if (i + step > max) break;
-        i += step;
-    }
-    return s.substr(0, i);
-}
-
 enum class LineKind { Other, Section, Key };
 
 struct ParsedLine {
@@ -121,25 +108,6 @@ std::string EncodeValue(std::string_view value) {
 }
 
 }  // namespace
-
-std::size_t ScanDecimal(std::string_view text, int& value) {
-    std::size_t i = 0;
-    while (i < text.size() && IsSpace(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    const std::size_t firstDigit = i;
-    const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
-    long long magnitude = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        magnitude = std::min(limit, magnitude * 10 + (text[i] - '0'));
-    }
-    if (i == firstDigit) return 0;
-    value = static_cast<int>(negative ? -magnitude : magnitude);
-    return i;
-}
 
 bool IniFile::Load(const std::string& path) {
     lines_.clear();
@@ -197,16 +165,14 @@ std::string IniFile::GetString(std::string_view section, std::string_view key,
     const std::size_t s = FindSection(section);
     const std::size_t k = s == npos ? npos : FindKey(s, key);
     if (k != npos) value = ParseLine(lines_[k].text).value;
-    return std::string(CutBytes(value, bufferSize - 1));
+    return std::string(value.substr(0, platform::Cp932PrefixLength(value, bufferSize - 1)));
 }
 
 int IniFile::GetInt(std::string_view section, std::string_view key, int def) const {
     const std::size_t s = FindSection(section);
     const std::size_t k = s == npos ? npos : FindKey(s, key);
     if (k == npos) return def;
-    int value = 0;
-    ScanDecimal(ParseLine(lines_[k].text).value, value);
-    return value;
+    return platform::SaturateToInt(platform::ReadLeadingNumber(ParseLine(lines_[k].text).value).value);
 }
 
 IniFile::Eol IniFile::NewLineEnd() const {

@@ -25,12 +25,6 @@
 #include <system_error>
 #include <vector>
 
-// Reads a decimal integer the way sscanf's "%d" does: leading white space, an
-// optional sign, then digits. Values beyond the int range saturate at
-// INT_MIN / INT_MAX. Returns the number of bytes consumed, 0 when there is no
-// digit (value is then left unchanged).
-std::size_t ScanDecimal(std::string_view text, int& value);
-
 class IniFile {
 public:
     // Replaces the content with the file at path. A missing file gives an
@@ -45,7 +39,8 @@ public:
                           std::string_view def, std::size_t bufferSize) const;
 
     // The decimal number at the start of the value (0 when it has no digit,
-    // an empty value included), or def when the section or key is missing.
+    // an empty value included; beyond the int range INT_MIN or INT_MAX), or
+    // def when the section or key is missing.
     int GetInt(std::string_view section, std::string_view key, int def) const;
 
     // Sets key in section, rewriting only that key's line. A missing key is

@@ -40,7 +40,8 @@ TEST_F(IniFileTest, ReadsHandEditedFiles) {
         "OUTSIDE=1\r\n; comment\n  [ sql ]  \r\n  HostString  =  my dsn  \r\nhoststring=second\n"
         ";PASSWORD=commented\nPASSWORD=\"  spaced  \"\nHALF=\"x\n[broken\nAFTER=still sql\n"
         "novalue\nN=-99999999999\nJ=ab\x93\xFA\x96\x7B\n[SQL]\nUSERNAME=duplicate section\n"
-        "[\x83\x5D]\nK\x83\x41=1\n[Other]\nLAST=42abc");
+        "[\x83\x5D]\nK\x83\x41=1\n[\xFA\x5D]\nK=2\nL=" + std::string(126, 'a') + "\xFA\xB1\n"
+        "[Other]\nLAST=42abc");
     EXPECT_EQ(ini.GetString("SQL", "HOSTSTRING", "d", 128), "my dsn");
     EXPECT_EQ(ini.GetString("SQL", "PASSWORD", "d", 128), "  spaced  ");
     EXPECT_EQ(ini.GetString("SQL", "HALF", "d", 128), "\"x");
@@ -49,6 +50,9 @@ TEST_F(IniFileTest, ReadsHandEditedFiles) {
     EXPECT_EQ(ini.GetString("", "OUTSIDE", "d", 128), "d");
     EXPECT_EQ(ini.GetString("\x83\x5D", "K\x83\x41", "d", 10), "1");
     EXPECT_EQ(ini.GetString("\x83\x5D", "k\x83\x61", "d", 10), "d");
+    // FA 5D (an IBM extension kanji) ends in ']' too; FA B1 is 﨑.
+    EXPECT_EQ(ini.GetString("\xFA\x5D", "K", "d", 10), "2");
+    EXPECT_EQ(ini.GetString("\xFA\x5D", "L", "d", 128), std::string(126, 'a'));
 
     EXPECT_EQ(ini.GetInt("OTHER", "LAST", 9), 42);
     EXPECT_EQ(ini.GetInt("SQL", "N", 9), INT_MIN);

@@ -67,11 +67,13 @@ TEST(ListLogic, TextColumnsSortByUnsignedBytes) {
 
 TEST(ListLogic, CopyTextIsTabSeparatedWithCrLfLines) {
     std::string text;
-    AppendCopyHeader(text, {"\x8C\x8F\x90\x94", std::string(300, 'c'), std::string(253, 'd') + "\x93\xFA"});
+    // Captions count with 254 bytes, whole characters only (93 FA 日, FB FC 髙).
+    AppendCopyHeader(text, {"\x8C\x8F\x90\x94", std::string(300, 'c'), std::string(253, 'd') + "\x93\xFA",
+                            std::string(253, 'e') + "\xFB\xFC"});
     AppendCopyLine(text, {"  2", "", std::string(5000, 'v')});
     AppendCopyLine(text, {});
-    EXPECT_EQ(text, "\x8C\x8F\x90\x94\t" + std::string(254, 'c') + "\t" + std::string(253, 'd') +
-                        "\r\n  2\t\t" + std::string(5000, 'v') + "\r\n\r\n");
+    EXPECT_EQ(text, "\x8C\x8F\x90\x94\t" + std::string(254, 'c') + "\t" + std::string(253, 'd') + "\t" +
+                        std::string(253, 'e') + "\r\n  2\t\t" + std::string(5000, 'v') + "\r\n\r\n");
 
     // 100,000 rows of six cells, built the way a window builds them.
     const std::vector<std::string> cells = {"    12", "12345", "some name", "1980", "2024-01-02", "a note"};

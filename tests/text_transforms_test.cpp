@@ -42,7 +42,7 @@ std::string ReferenceCollapse(const std::string& s) {
 std::string ReferenceConvert(std::string s, int mode) {
     for (size_t i = 0; i < s.size();) {
         const auto c = static_cast<unsigned char>(s[i]);
-        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEF)) {
+        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
             i += 2;
             continue;
         }
@@ -113,10 +113,14 @@ TEST(ConvertCase, OnlyAsciiLettersOutsideDoubleByteCharactersChange) {
     EXPECT_EQ(Converted("a\x83\x65\x83\x58\x83\x67z", 1), "A\x83\x65\x83\x58\x83\x67Z");
     EXPECT_EQ(Converted("A\x83\x65\x83\x58\x83\x67Z", 2), "a\x83\x65\x83\x58\x83\x67z");
     // Lead bytes at both ends of their ranges take the next byte along.
-    EXPECT_EQ(Converted("\x81" "a\x9F" "a\xE0" "a\xEF" "a", 1), "\x81" "a\x9F" "a\xE0" "a\xEF" "a");
-    // Half-width katakana, 0x80, 0xA0 and 0xF0-0xFC are single bytes.
-    EXPECT_EQ(Converted("\xB1" "a\x80" "b\xA0" "c\xF0" "d\xFC" "e", 1),
-              "\xB1" "A\x80" "B\xA0" "C\xF0" "D\xFC" "E");
+    EXPECT_EQ(Converted("\x81" "a\x9F" "a\xE0" "a\xEF" "a\xF0" "a\xFC" "a", 1),
+              "\x81" "a\x9F" "a\xE0" "a\xEF" "a\xF0" "a\xFC" "a");
+    // The IBM extensions: 昱 is FA 63 ('c'), Ⅰ FA 4A ('J'), 髙 FB FC.
+    EXPECT_EQ(Converted("select '\xFA\x63\x8E\x71' from t", 1), "SELECT '\xFA\x63\x8E\x71' FROM T");
+    EXPECT_EQ(Converted("\xFA\x4A\xFB\xFC" "ABC", 2), "\xFA\x4A\xFB\xFC" "abc");
+    // Half-width katakana, 0x80, 0xA0 and 0xFD-0xFF are single bytes.
+    EXPECT_EQ(Converted("\xB1" "a\x80" "b\xA0" "c\xFD" "d\xFF" "e", 1),
+              "\xB1" "A\x80" "B\xA0" "C\xFD" "D\xFF" "E");
     EXPECT_EQ(Converted("ab\x81", 1), "AB\x81");  // lead byte as the last byte
 }
 
@@ -148,8 +152,8 @@ TEST(Transforms, AgreeWithPlainByteLoopsOnRandomText) {
     // Bytes that each rule decides on (white space, quotes, line ends, lead
     // bytes, single high bytes), scattered thinly or densely among ordinary
     // ones, in texts long enough for several 64-byte blocks and a tail.
-    const char special[] = {' ', ' ', '\t', '\r', '\n', '\r', '"', '\v',
-                            '\x81', '\xE0', '\xEF', '\xF0', '\xB1', '\x80', '\x9F', '\xA0'};
+    const char special[] = {' ',    ' ',    '\t',   '\r',   '\n',   '\r',   '"',    '\v',   '\x81', '\xE0',
+                            '\xEF', '\xF0', '\xFA', '\xFC', '\xFD', '\xB1', '\x80', '\x9F', '\xA0', '\xDF'};
     const char ordinary[] = {'a', 'z', 'Q', 'e', ',', '_', 'M'};
     std::mt19937 rng(12345);
     std::uniform_int_distribution<size_t> pickSpecial(0, sizeof special - 1);
