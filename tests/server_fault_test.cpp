@@ -1,0 +1,241 @@
+// The database server failing under the program: stopped at once (as in a
+// crash) during an F5 query, or the session ended from the server side. Each
+// time the driver's message is shown, nothing crashes or hangs, every window
+// still works, and once the server is back the connect dialog connects again
+// and F5 runs. These tests stop and start a server of their own.
+#include "app/main_dlg.h"
+#include "resources/resource_ids.h"
+#include "results/query_result_dlg.h"
+#include "support/gui_test.h"
+#include "support/odbc_env.h"
+#include "support/pg_server.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#define EXPECT_CONTAINS(text, part) \
+    EXPECT_NE(std::string(text).find(part), std::string::npos) << "\"" << (text) << "\" lacks \"" << (part) << "\""
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// Ends the program when a test hangs, instead of waiting for the test
+// runner's limit.
+class Deadline {
+public:
+    explicit Deadline(std::chrono::seconds limit)
+        : thread_([this, limit] {
+              std::unique_lock lock(mutex_);
+              if (!cv_.wait_for(lock, limit, [this] { return done_; })) {
+                  std::fprintf(stderr, "server fault test: no end after %lld s: hung\n",
+                               static_cast<long long>(limit.count()));
+                  std::abort();
+              }
+          }) {}
+    ~Deadline() {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        cv_.notify_one();
+        thread_.join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
+class ServerFaultTest : public GuiTest {
+protected:
+    static void SetUpTestSuite() {
+        server = new vetch_test::PgServer;
+        serverUp = server->Start();
+    }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+
+    void SetUp() override {
+        GuiTest::SetUp();
+        if (!serverUp) {
+            if (vetch_test::RunningInCi()) {
+                FAIL() << server->Error();
+            }
+            GTEST_SKIP() << server->Error();
+        }
+        started = Clock::now();
+        dlg = std::make_unique<CMainDlg>();
+        dlg->Create(nullptr);
+        Pump();  // the connect dialog opened at start is cancelled
+        ConnectThroughTheDialog();
+        ASSERT_EQ(dlg->conn.IsConnected(), 1);
+    }
+
+    void TearDown() override {
+        dlg.reset();
+        if (serverUp) {
+            EXPECT_LT(Clock::now() - started, 30s) << "a fault test must finish within 30 s";
+            if (server->Admin("select 1") != "1") server->Restart();  // for the next test
+        }
+        GuiTest::TearDown();
+    }
+
+    // Types the data source, user and password into the connect dialog and
+    // presses OK, as a person does after the server is back.
+    void ConnectThroughTheDialog() {
+        modalDriver = [](platform::CDialog& d) {
+            auto type = [&](int id, const std::string& text) {
+                auto* edit = d.Item<QLineEdit>(id);
+                edit->clear();
+                QTest::keyClicks(edit, QString::fromStdString(text));
+            };
+            type(res::IDC_HOST_STRING, vetch_test::PostgresDsn());
+            type(res::IDC_USER_NAME, vetch_test::PostgresUser());
+            type(res::IDC_PASSWORD, vetch_test::PostgresPassword());
+            qobject_cast<QPushButton*>(d.GetDlgItem(platform::IDOK))->click();
+            // A refused connect leaves the dialog open: cancel it then.
+            if (d.isVisible()) qobject_cast<QPushButton*>(d.GetDlgItem(platform::IDCANCEL))->click();
+        };
+        dlg->SendCommand(res::ID_CONNECT);
+        modalDriver = nullptr;
+    }
+
+    CQueryResultDlg* Window(int slot) {
+        return qobject_cast<CQueryResultDlg*>(dlg->SlotWindow(CMainDlg::kQueryResultGroup, slot));
+    }
+    // Types sql and presses F5; the window it opened, or null.
+    CQueryResultDlg* Run(const std::string& sql) {
+        int slot = 0;
+        while (slot < CMainDlg::kSlotsPerGroup && Window(slot)) ++slot;
+        dlg->curEdit->SetText(sql);
+        QTest::keyClick(dlg->curEdit, Qt::Key_F5);
+        return slot < CMainDlg::kSlotsPerGroup ? Window(slot) : nullptr;
+    }
+    // The one line a failed statement shows, or "" when the window shows rows.
+    static std::string MessageOf(const CQueryResultDlg& w) {
+        const auto& m = w.list->Model();
+        if (m.ColumnCount() != 1 || m.Column(0).caption != "Message" || m.RowCount() != 1) return "";
+        return std::string(m.CellText(0, 0));
+    }
+    static void Close(CQueryResultDlg* w) {
+        w->close();
+        Pump();
+    }
+
+    int OpenWindows() const {
+        int open = 0;
+        for (const auto& slot : dlg->resultWindows) open += slot != nullptr;
+        return open;
+    }
+
+    // The windows still work: the result window copies and closes, the main
+    // window takes typing and opens a text window.
+    void ExpectEverythingUsable(CQueryResultDlg* w) {
+        const int before = OpenWindows();
+        QTest::keyClick(w->list, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(w->list, Qt::Key_C, Qt::ControlModifier);
+        Close(w);
+        EXPECT_EQ(OpenWindows(), before - 1) << "the result window did not close";
+
+        dlg->curEdit->SetText("");
+        QTest::keyClicks(dlg->curEdit, "select 'typed'");
+        EXPECT_EQ(dlg->EditorText(), "select 'typed'");
+        QTest::keyClick(dlg->curEdit, Qt::Key_F8);
+        EXPECT_NE(dlg->SlotWindow(CMainDlg::kTextResultGroup, 0), nullptr) << "F8 opened no window";
+    }
+
+    // After the fault: the connect dialog connects again and F5 shows rows.
+    void ExpectReconnectAndF5() {
+        ConnectThroughTheDialog();
+        ASSERT_EQ(dlg->conn.IsConnected(), 1) << (Messages().empty() ? "" : Messages().back().text);
+        CQueryResultDlg* w = Run("select 40 + 2 as answer");
+        ASSERT_NE(w, nullptr);
+        ASSERT_EQ(w->list->Model().ColumnCount(), 2);
+        EXPECT_EQ(w->list->Model().Column(1).caption, "answer");
+        ASSERT_EQ(w->list->Model().RowCount(), 1);
+        EXPECT_EQ(w->list->Model().CellText(0, 1), "42");
+    }
+
+    static vetch_test::PgServer* server;
+    static bool serverUp;
+    Clock::time_point started;
+    std::unique_ptr<CMainDlg> dlg;
+};
+
+vetch_test::PgServer* ServerFaultTest::server = nullptr;
+bool ServerFaultTest::serverUp = false;
+
+const char kActiveSleep[] =
+    "select count(*) from pg_stat_activity where state = 'active' and query like 'select pg_sleep%'";
+
+TEST_F(ServerFaultTest, ServerStoppedDuringAnF5Query) {
+    Deadline deadline(60s);
+    std::atomic<bool> stopped{false};
+    std::thread killer([&] {
+        if (server->WaitFor(kActiveSleep, "1", 10000)) stopped = server->StopImmediately();
+    });
+    const auto before = Clock::now();
+    CQueryResultDlg* w = Run("select pg_sleep(20)");
+    killer.join();
+    ASSERT_TRUE(stopped) << "the query never ran, or the server did not stop";
+    ASSERT_NE(w, nullptr);
+    EXPECT_LT(Clock::now() - before, 15s) << "F5 waited for the statement instead of failing";
+    EXPECT_CONTAINS(MessageOf(*w), "server closed the connection unexpectedly");
+
+    // The next F5, with the server still gone, fails at once with a message.
+    CQueryResultDlg* again = Run("select 1");
+    ASSERT_NE(again, nullptr);
+    EXPECT_CONTAINS(MessageOf(*again), "connection lost");
+    Close(again);
+    ExpectEverythingUsable(w);
+
+    // While the server is down the connect dialog says why it cannot connect.
+    ConnectThroughTheDialog();
+    EXPECT_EQ(dlg->conn.IsConnected(), 0);
+    ASSERT_FALSE(Messages().empty());
+    EXPECT_CONTAINS(Messages().back().text, "Connection refused");
+    EXPECT_EQ(Messages().back().flags, 48);
+
+    ASSERT_TRUE(server->Restart());
+    ExpectReconnectAndF5();
+}
+
+TEST_F(ServerFaultTest, SessionEndedByTheServer) {
+    Deadline deadline(60s);
+    // While idle: the next F5 reports the lost connection.
+    ASSERT_EQ(server->Admin("select count(pg_terminate_backend(pid)) from pg_stat_activity where usename = 'vetch'"),
+              "1");
+    CQueryResultDlg* w = Run("select 1");
+    ASSERT_NE(w, nullptr);
+    EXPECT_CONTAINS(MessageOf(*w), "terminating connection due to administrator command");
+    ExpectEverythingUsable(w);
+    ExpectReconnectAndF5();
+
+    // During a query.
+    std::thread killer([&] {
+        if (server->WaitFor(kActiveSleep, "1", 10000))
+            server->Admin("select pg_terminate_backend(pid) from pg_stat_activity where usename = 'vetch'");
+    });
+    w = Run("select pg_sleep(20)");
+    killer.join();
+    ASSERT_NE(w, nullptr);
+    EXPECT_CONTAINS(MessageOf(*w), "terminating connection due to administrator command");
+    ExpectReconnectAndF5();
+}
+
+}  // namespace
