@@ -315,6 +315,14 @@ void CDialog::MapCommandRange(int first, int last, std::function<void(int)> hand
     commandRanges_.push_back({first, last, std::move(handler)});
 }
 
+bool CDialog::HandlesCommand(int id) const {
+    if (id == IDOK || id == IDCANCEL || commands_.count(id)) return true;
+    for (const Range& r : commandRanges_) {
+        if (id >= r.first && id <= r.last) return true;
+    }
+    return false;
+}
+
 bool CDialog::TranslateAccelerator(const AccelTable* table, QKeyEvent* event) {
     if (!table) return false;
     int vk = VirtualKeyOf(event);
@@ -327,6 +335,7 @@ bool CDialog::TranslateAccelerator(const AccelTable* table, QKeyEvent* event) {
     for (const AccelEntry& e : table->entries) {
         unsigned wanted = e.flags & (kFShift | kFControl | kFAlt);
         if (e.key == vk && wanted == flags) {
+            if (!HandlesCommand(e.command)) return false;
             SendCommand(e.command);
             return true;
         }

@@ -117,7 +117,10 @@ protected:
 
     void MapCommand(int id, std::function<void()> handler);
     void MapCommandRange(int first, int last, std::function<void(int)> handler);
-    // Runs the command of the matching entry; true when one matched.
+    // True when OnCommand has somewhere to send this id.
+    bool HandlesCommand(int id) const;
+    // Runs the command of the matching entry; true when one matched. A key
+    // whose command nobody handles is not taken: it goes on to the control.
     bool TranslateAccelerator(const AccelTable* table, QKeyEvent* event);
 
     void closeEvent(QCloseEvent* event) override;

@@ -1,5 +1,7 @@
 #include "platform/cdialog.h"
 #include "platform/combo_box.h"
+#include "platform/edit_control.h"
+#include "platform/menu_resource.h"
 #include "platform/sjis_format.h"
 #include "resources/resource_ids.h"
 #include "support/gui_test.h"
@@ -184,6 +186,32 @@ TEST_F(PlatformTest, ButtonsEnterAndEscapeEndAModalDialog) {
         modalDriver = [](platform::CDialog& d) { QTest::keyClick(&d, Qt::Key_Return); };
         EXPECT_EQ(dlg.DoModal(), platform::IDOK);
     }
+}
+
+// A dialog that handles only New from the main window's table.
+class NewOnlyDialog : public platform::CDialog {
+public:
+    NewOnlyDialog() : CDialog(res::IDD_TEXT_RESULT) { MapCommand(res::ID_FILE_NEW, [this] { ++newCount; }); }
+    bool PreTranslateKey(QKeyEvent* event) override {
+        return TranslateAccelerator(platform::FindAccelTable(res::IDR_MAIN_ACCEL), event);
+    }
+    int newCount = 0;
+};
+
+TEST_F(PlatformTest, KeysOfUnhandledCommandsGoOnToTheControl) {
+    NewOnlyDialog dlg;
+    dlg.Create(nullptr);
+    dlg.show();
+    auto* edit = dlg.Item<platform::CEdit>(res::IDC_TEXT_RESULT_EDIT);
+    ASSERT_NE(edit, nullptr);
+    edit->setFocus();
+    QTest::keyClicks(edit, "abc");
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);  // in the table, no handler: the edit selects all
+    QTest::keyClicks(edit, "x");
+    EXPECT_EQ(edit->GetText(), "x");
+    QTest::keyClick(edit, Qt::Key_N, Qt::ControlModifier);  // handled: taken from the edit
+    EXPECT_EQ(dlg.newCount, 1);
+    EXPECT_EQ(edit->GetText(), "x");
 }
 
 TEST_F(PlatformTest, MessageBoxesAreTitledWithTheDisplayName) {
