@@ -2,8 +2,6 @@
 
 #include "platform/qtext.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QTextDocumentFragment>
 #include <QMimeData>
@@ -94,11 +92,28 @@ void CEdit::ShowDocument(std::unique_ptr<QTextDocument> incoming) {
 }
 
 void CEdit::Copy() {
-    QTextCursor cursor = textCursor();
-    if (!cursor.hasSelection()) return;
-    QString text = cursor.selection().toPlainText();
+    if (textCursor().hasSelection()) copy();
+}
+
+QMimeData* CEdit::createMimeDataFromSelection() const {
+    QString text = textCursor().selection().toPlainText();
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    QGuiApplication::clipboard()->setText(text);
+    auto* data = new QMimeData;
+    data->setText(text);
+    return data;
+}
+
+void CEdit::Undo() {
+    // Nothing but an undo fills the redo stack (any edit empties it), so a
+    // redo step means the last thing done was an undo: take it back.
+    if (document()->isRedoAvailable()) {
+        redo();
+    } else {
+        undo();
+    }
+    // What is typed next is an edit of its own, not more of the step just
+    // undone or redone (the document merges typing only while modified).
+    document()->setModified(false);
 }
 
 void CEdit::SetFormatMargins(int left, int right) {

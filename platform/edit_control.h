@@ -37,8 +37,12 @@ public:
     void ShowDocument(std::unique_ptr<QTextDocument> document);
 
     // Copies the selection; copied text has CR LF line ends like every text
-    // the program produces.
+    // the program produces (cut and drag as well).
     void Copy();
+
+    // One level of undo, as the edit control has it: undo takes back the last
+    // edit, and undo again takes back the undo.
+    void Undo();
 
     // The most characters typing may bring the text to; text set by the
     // program is not cut.
@@ -54,6 +58,7 @@ protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
+    QMimeData* createMimeDataFromSelection() const override;
 
 private:
     int limit_ = 0;  // 0: the widget's own limit
