@@ -38,15 +38,17 @@ CMainDlg::CMainDlg(QWidget* parent) : CDialog(res::IDD_MAIN, parent) {
     MapCommand(res::ID_BREAK_SQL, [this] { OnBreakSql(); });
     MapCommand(res::ID_BREAK_AND_WRAP_SQL, [this] { OnBreakAndWrapSql(); });
     MapCommandRange(res::ID_BUFFER_1, res::ID_BUFFER_5, [this](int id) { OnSelectBuffer(id); });
-    // The commands of the other menu entries are in the menu and the
-    // accelerator table and are handled as nothing until their windows exist.
-    for (int id : {res::ID_FILE_OPEN, res::ID_FILE_SAVE, res::ID_FILE_SAVE_AS, res::ID_EDIT_UNDO,
-                   res::ID_EDIT_CUT, res::ID_EDIT_COPY, res::ID_EDIT_PASTE, res::ID_EDIT_SELECT_ALL, res::ID_FIND,
-                   res::ID_REPLACE, res::ID_FIND_NEXT, res::ID_FIND_PREV, res::ID_DATABASE_INFO,
-                   res::ID_LOAD_RUNNER, res::ID_UPPER_CASE, res::ID_LOWER_CASE, res::ID_EXTRACT_SQL,
-                   res::ID_SETTINGS, res::ID_WORD_WRAP, res::ID_APP_ABOUT}) {
-        MapCommand(id, [] {});
-    }
+    MapCommand(res::ID_EDIT_UNDO, [this] { OnEditUndo(); });
+    MapCommand(res::ID_EDIT_CUT, [this] { OnEditCut(); });
+    MapCommand(res::ID_EDIT_COPY, [this] { OnEditCopy(); });
+    MapCommand(res::ID_EDIT_PASTE, [this] { OnEditPaste(); });
+    MapCommand(res::ID_EDIT_SELECT_ALL, [this] { OnEditSelectAll(); });
+    MapCommand(res::ID_UPPER_CASE, [this] { OnUpperCase(); });
+    MapCommand(res::ID_LOWER_CASE, [this] { OnLowerCase(); });
+    MapCommand(res::ID_EXTRACT_SQL, [this] { OnExtractSql(); });
+    MapCommand(res::ID_WORD_WRAP, [this] { OnWordWrap(); });
+    MapCommand(res::ID_APP_ABOUT, [this] { OnAppAbout(); });
+    // Commands without a handler here leave their keys to the editor.
 }
 
 CMainDlg::~CMainDlg() {

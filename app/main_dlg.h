@@ -86,6 +86,19 @@ private:
     void OnBreakAndWrapSql();
     void OpenTextResult(TextToolMode mode);
 
+    // Editing commands (editor_commands.cpp).
+    void OnEditUndo();
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
+    void OnEditSelectAll();
+    void OnUpperCase();
+    void OnLowerCase();
+    void OnExtractSql();
+    void ConvertEditorCase(int mode);
+    void OnWordWrap();
+    void OnAppAbout();
+
     bool ConfirmExit();
     void StopResultWork();
     void LayoutEditors();

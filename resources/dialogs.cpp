@@ -38,6 +38,14 @@ const std::map<int, DlgTemplate>& Templates() {
                                   {res::IDC_SELECT_ALL, ControlKind::Button, "すべて選択", 250, 4, 15, 16, 0},
                                   {res::IDC_RESULT_LIST, ControlKind::ListView, "", 5, 24, 290, 170, kVisible | kBorder},
                               }});
+        t.emplace(res::IDD_ABOUTBOX,
+                  DlgTemplate{res::IDD_ABOUTBOX, "vetchのﾊﾞｰｼﾞｮﾝ情報", 235, 55, "ＭＳ Ｐゴシック", 9, kSystemMenu, 0,
+                              {
+                                  {-1, ControlKind::Icon, "", 11, 17, 20, 20, kVisible},
+                                  {-1, ControlKind::Static, "vetch Version 1.9.0.4", 40, 10, 119, 8, kVisible},
+                                  {-1, ControlKind::Static, "Copyright (C) vetch 開発者一同", 40, 25, 171, 8, kVisible},
+                                  {1, ControlKind::DefButton, "OK", 178, 7, 50, 14, kVisible},
+                              }});
         t.emplace(res::IDD_CONNECT,
                   DlgTemplate{res::IDD_CONNECT, "DBへの接続", 216, 104, "ＭＳ Ｐゴシック", 9, kSystemMenu, 0,
                               {

@@ -4,6 +4,7 @@
 namespace res {
 
 // Dialog templates.
+constexpr int IDD_ABOUTBOX = 100;
 constexpr int IDD_MAIN = 102;
 constexpr int IDD_TEXT_RESULT = 130;
 constexpr int IDD_QUERY_RESULT = 134;
