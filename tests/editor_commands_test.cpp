@@ -107,9 +107,10 @@ TEST_F(EditorCommandsTest, CaseConversionChangesOnlyAsciiLettersAndCannotBeUndon
     EXPECT_TRUE(dlg->curEdit->IsEmpty());
 
     // 名 (96 BC), a double-byte character with a trail byte in a-z (83 61),
-    // one in the NEC-selected rows (ED 61), and half-width katakana.
-    const std::string lower = "select a_b from t where n = '" + S("名ｶﾅ") + "\x83\x61\xED\x61' -- x\r\n";
-    const std::string upper = "SELECT A_B FROM T WHERE N = '" + S("名ｶﾅ") + "\x83\x61\xED\x61' -- X\r\n";
+    // an IBM extension with one (FA 61), one in the NEC-selected rows (ED 61),
+    // and half-width katakana.
+    const std::string lower = "select a_b from t where n = '" + S("名ｶﾅ") + "\x83\x61\xFA\x61\xED\x61' -- x\r\n";
+    const std::string upper = "SELECT A_B FROM T WHERE N = '" + S("名ｶﾅ") + "\x83\x61\xFA\x61\xED\x61' -- X\r\n";
     dlg->buffers[0].fileName = "/tmp/q.sql";
     dlg->UpdateBufferCaption(0);
     const std::string title = dlg->GetWindowText();
