@@ -83,7 +83,10 @@ ParsedLine ParseLine(std::string_view text) {
     if (eq == npos) return p;
     const std::string_view name = Trim(t.substr(0, eq));
     if (name.empty()) return p;
-    std::string_view value = Trim(t.substr(eq + 1));
+    // A value ends at a NUL or a CR of its own, as its writer ends it, so
+    // that what is read can be written back and read again unchanged.
+    std::string_view value = t.substr(eq + 1);
+    value = Trim(value.substr(0, value.find_first_of(std::string_view("\r\0", 2))));
     if (IsQuoted(value)) value = value.substr(1, value.size() - 2);
     p.kind = LineKind::Key;
     p.name = name;

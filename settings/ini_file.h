@@ -7,6 +7,8 @@
 // Reading rules, chosen to behave like the Windows profile functions on the
 // files people actually hand-edit:
 //   - lines end in LF or CR LF; a missing newline at the end is fine;
+//   - a value ends at a NUL or a lone CR inside it (the rest of the line is
+//     ignored), so that every value read can be written back as it was read;
 //   - names and values are trimmed of white space; a value wrapped in one
 //     pair of matching quotes ("..." or '...') loses the quotes;
 //   - a line starting with ';' is a comment; a line starting with '[' without

@@ -139,3 +139,24 @@ TEST_F(AppSettingsTest, AFileWeCannotReadIsNotReplaced) {
 }
 
 }  // namespace
+
+// Found by fuzzing: a hand-edited value holding a NUL or a lone CR used to be
+// read whole but written back cut at that byte, so the second start read
+// other values than the first.
+TEST_F(AppSettingsTest, AValueWithANulOrALoneCrReadsTheSameAfterASave) {
+    Write(path_, std::string("[SQL]\nHOSTSTRING=dsn\0tail\nUSERNAME= \"us er\" \rjunk\nPASSWORD=pw\r\r\n", 64));
+    std::string host, user, password;
+    {
+        AppSettings first(path_);
+        host = first.hostString;
+        user = first.userName;
+        password = first.password;
+    }
+    EXPECT_EQ(host, "dsn");
+    EXPECT_EQ(user, "us er");
+    EXPECT_EQ(password, "pw");
+    AppSettings second(path_);
+    EXPECT_EQ(second.hostString, host);
+    EXPECT_EQ(second.userName, user);
+    EXPECT_EQ(second.password, password);
+}
