@@ -9,6 +9,7 @@ PACKAGES=(
   sqlite3 postgresql-15
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth fonts-ipafont-gothic xclip xdotool imagemagick
+  clang libclang-rt-14-dev
 )
 
 missing=()

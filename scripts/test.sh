@@ -24,6 +24,9 @@ export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/vetch-xdg.XXXXXX)}
 chmod 700 "$XDG_RUNTIME_DIR"
 
 status=0
+# Each fuzz target for 30 s (scripts/fuzz.sh 600 is the long run).
+bash "$ROOT/scripts/fuzz.sh" 30 || status=1
+
 for config in normal asan; do
   if [[ $config == normal ]]; then
     BUILD="$ROOT/build"

@@ -1,0 +1,1 @@
+INSERT INTO t(a,b) VALUES (1,2); a union all select b from(select ï\ from îÑè„) group by x and y; update t set a=1; delete from t; commit 

@@ -1,0 +1,1 @@
+select a, b from t where x = 1 or y = 2 order by a d

@@ -1,0 +1,2 @@
+select ∂≈, √, ï\a, Ça from Tbl
+Å

@@ -1,0 +1,3 @@
+strSQL += "select a ";
+strSQL += "from •\\" ";
+

@@ -1,0 +1,3 @@
+select "x"\n,	bfrom t
+
+where •\ = '¶Å' 
