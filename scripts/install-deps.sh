@@ -8,7 +8,7 @@ PACKAGES=(
   unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
   sqlite3 postgresql-15
   googletest libgtest-dev libbenchmark-dev
-  xvfb xauth fonts-ipafont-gothic xclip xdotool imagemagick
+  xvfb xauth fonts-ipafont-gothic xclip xdotool x11-xserver-utils imagemagick
   clang libclang-rt-14-dev
 )
 

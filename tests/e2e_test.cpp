@@ -1,0 +1,147 @@
+// End-to-end: the built program on a real X server (Xvfb, no window manager),
+// driven with xdotool as a person drives it, read back from the clipboard
+// with xclip and from the files it writes. The data source is this test
+// program's SQLite database.
+#include "db/odbc_conn.h"
+#include "platform/qtext.h"
+#include "support/odbc_env.h"
+#include "support/temp_dir.h"
+#include "support/x_session.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace std::chrono_literals;
+using vetch_test::XSession;
+
+const char kMainTitle[] = "^vetch .*ｳｨﾝﾄﾞｳ";
+const char kConnectTitle[] = "^DBへの接続$";
+const char kQueryTitle[] = "^SQL 結果表示";
+const char kTextTitle[] = "^文字列処理 結果表示";
+
+
+class EndToEndTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        x = new XSession;
+        xUp = x->Start();
+        vetch_test::InitOdbcEnvironment();
+        COdbcConn conn;
+        if (conn.Connect(vetch_test::SqliteDsn(), "", "") == 0) {
+            vetch_test::RunSql(conn, "DROP TABLE IF EXISTS e2e_staff");
+            vetch_test::RunSql(conn, "CREATE TABLE e2e_staff (name VARCHAR(20), id INTEGER)");
+            vetch_test::RunSql(conn, platform::Sjis("INSERT INTO e2e_staff VALUES ('b 佐藤', 1), ('c 高橋', 2), ('a 鈴木', 3)"));
+            conn.Disconnect();
+        }
+    }
+    static void TearDownTestSuite() {
+        delete x;
+        x = nullptr;
+    }
+
+    void SetUp() override {
+        if (!xUp) {
+            if (vetch_test::RunningInCi()) {
+                FAIL() << x->Error();
+            }
+            GTEST_SKIP() << x->Error();
+        }
+        WriteFileBytes(dir.File("vetch.ini"), "[SQL]\r\nHOSTSTRING=" + std::string(vetch_test::SqliteDsn()) +
+                                                  "\r\n[STRING]\r\nPARMNAME=strSQL\r\n");
+        ASSERT_TRUE(x->Launch(std::string(VETCH_BINARY_DIR) + "/vetch", dir.Path().string(),
+                              {"XDG_RUNTIME_DIR=" + dir.Path().string()}));
+        // The connect dialog opens by itself and proposes the data source.
+        const std::string connect = x->WaitForNewWindow(kConnectTitle);
+        ASSERT_NE(connect, "") << "no connect dialog; " << ProgramLog();
+        ASSERT_TRUE(x->Keys(connect, "Return"));
+        ASSERT_TRUE(x->WaitUntilGone(kConnectTitle)) << "the connect dialog stayed open";
+        main = x->WaitForNewWindow(kMainTitle);
+        ASSERT_NE(main, "");
+    }
+
+    void TearDown() override {
+        if (HasFailure() && xUp) {
+            const std::string shot = std::string(VETCH_BINARY_DIR) + "/e2e-" +
+                                     ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".png";
+            x->Screenshot(shot);
+            std::fprintf(stderr, "screen at the failure: %s\n%s\n", shot.c_str(), ProgramLog().c_str());
+        }
+        if (xUp) x->StopProgram();
+    }
+
+    std::string ProgramLog() { return "program output: " + ReadFileBytes(dir.File("program.log")); }
+
+    // Empties the editor and types text into it, as a person does.
+    void TypeSql(const std::string& utf8) {
+        ASSERT_TRUE(x->Keys(main, "ctrl+Home shift+ctrl+End Delete"));
+        ASSERT_TRUE(x->Type(main, utf8));
+    }
+    // Presses keys in the main window and waits for the window they open.
+    std::string Open(const std::string& keys, const char* titleRegex) {
+        const auto known = x->Windows(titleRegex);
+        x->Keys(main, keys);
+        return x->WaitForNewWindow(titleRegex, known);
+    }
+    // Ctrl+A, Ctrl+C in a window; what reached the clipboard.
+    std::string CopyAll(const std::string& window) {
+        x->MarkClipboard();
+        x->Keys(window, "ctrl+a ctrl+c");
+        return x->WaitForClipboard();
+    }
+
+    static XSession* x;
+    static bool xUp;
+    TempDir dir{"vetch-e2e"};
+    std::string main;
+};
+
+XSession* EndToEndTest::x = nullptr;
+bool EndToEndTest::xUp = false;
+
+TEST_F(EndToEndTest, F5ShowsRowsAHeaderClickSortsThemAndCopyPutsThemOnTheClipboard) {
+    TypeSql("select name, id from e2e_staff order by id");
+    const std::string result = Open("F5", kQueryTitle);
+    ASSERT_NE(result, "") << "F5 opened no result window";
+    EXPECT_EQ(x->Title(result), "SQL 結果表示 － ｳｨﾝﾄﾞｳ 1");
+    EXPECT_EQ(CopyAll(result), "件数\tname\tid\r\n  1\tb 佐藤\t1\r\n  2\tc 高橋\t2\r\n  3\ta 鈴木\t3\r\n");
+
+    // The "name" header: the list starts 11 px into the window, 46 px down,
+    // and its first column, the row number, is 40 px wide.
+    ASSERT_TRUE(x->Click(result, 11 + 40 + 15, 46 + 8));
+    EXPECT_EQ(CopyAll(result), "件数\tname\tid\r\n  3\ta 鈴木\t3\r\n  1\tb 佐藤\t1\r\n  2\tc 高橋\t2\r\n");
+}
+
+TEST_F(EndToEndTest, F8AndF9ShowTheFormattedAndWrappedSql) {
+    TypeSql("select a, b\nfrom t where x = 1 order by a");
+    const std::string formatted = Open("F8", kTextTitle);
+    ASSERT_NE(formatted, "");
+    EXPECT_EQ(CopyAll(formatted), "\r\nSELECT\r\n a, b \r\nFROM\r\n t \r\nWHERE\r\n x = 1 \r\nORDER BY\r\n a");
+
+    const std::string wrapped = Open("F9", kTextTitle);
+    ASSERT_NE(wrapped, "");
+    EXPECT_EQ(CopyAll(wrapped),
+              "\r\nstrSQL += \"\";\r\nstrSQL += \"SELECT \";\r\nstrSQL += \" a, b \";\r\nstrSQL += \"FROM \";\r\n"
+              "strSQL += \" t \";\r\nstrSQL += \"WHERE \";\r\nstrSQL += \" x = 1 \";\r\nstrSQL += \"ORDER BY \";\r\n"
+              "strSQL += \" a \";\r\n");
+}
+
+TEST_F(EndToEndTest, JapaneseTypedComesBackByteForByte) {
+    // Kanji, half-width kana, a wave dash, a circled digit and an IBM
+    // extension character.
+    const std::string japanese = "日本語ｶﾅ～①﨑";
+    TypeSql("select '" + japanese + "' as 名前");
+    const std::string wrapped = Open("F7", kTextTitle);
+    ASSERT_NE(wrapped, "");
+    EXPECT_EQ(CopyAll(wrapped), "\r\nstrSQL += \"select '" + japanese + "' as 名前 \";\r\n");
+
+    const std::string result = Open("F5", kQueryTitle);
+    ASSERT_NE(result, "");
+    EXPECT_EQ(CopyAll(result), "件数\t名前\r\n  1\t" + japanese + "\r\n");
+}
+
+}  // namespace
