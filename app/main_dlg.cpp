@@ -112,8 +112,8 @@ void CMainDlg::SetEditorMargins() {
 }
 
 void CMainDlg::CreateEditorFonts() {
-    plainFont = platform::PointFont(platform::kGothicFace, settings.fontSize * 10);
-    wrapFont = platform::PointFont(platform::kGothicFace, settings.fontSize * 10);
+    plainFont = platform::WindowFont(settings.fontSize);
+    wrapFont = platform::WindowFont(settings.fontSize);
     editPlain->setFont(plainFont);
     editWrap->setFont(wrapFont);
 }

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +26,8 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace platform {
 namespace {
@@ -155,15 +158,15 @@ void CDialog::BuildMenu(const MenuResource& menu) {
                 continue;
             }
             QAction* action = m->addAction(QString::fromUtf8(e.label));
-            action->setCheckable(true);
-            action->setChecked(e.checked);
             int id = e.id;
-            // The check mark belongs to the program, not to the click.
+            // The check mark belongs to the program, not to the click: a
+            // click that toggled it is taken back.
             connect(action, &QAction::triggered, this, [this, action, id](bool) {
-                action->setChecked(!action->isChecked());
+                if (action->isCheckable()) action->setChecked(!action->isChecked());
                 SendCommand(id);
             });
             menuItems_[id] = action;
+            CheckMenuItem(id, e.checked);
         }
     }
 }
@@ -410,8 +413,20 @@ QSize CDialog::OuterSize() const { return frameGeometry().size(); }
 void CDialog::ResizeOuter(int width, int height) {
     // The frame is known once the platform window exists.
     if (!testAttribute(Qt::WA_WState_Created)) winId();
-    QSize frame = frameGeometry().size() - geometry().size();
-    resize(std::max(1, width - frame.width()), std::max(1, height - frame.height()));
+    const QSize frame = frameGeometry().size() - geometry().size();
+    // A size from a hand-edited settings file may be anything: a window
+    // larger than the screen costs gigabytes, one too small has no reachable
+    // title bar or menu. Stay between the smallest usable size and the
+    // screen's available area (when the screen is smaller still, the
+    // smallest usable size wins).
+    const int menuHeight = menuBar_ ? menuBar_->sizeHint().height() : 0;
+    const QSize smallest = frame + QSize(kMinClientWidth, kMinClientHeight + menuHeight);
+    QSize largest = smallest;
+    QScreen* shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (shownOn) largest = largest.expandedTo(shownOn->availableGeometry().size());
+    const int w = std::clamp(width, smallest.width(), largest.width());
+    const int h = std::clamp(height, smallest.height(), largest.height());
+    resize(w - frame.width(), h - frame.height());
 }
 
 void CDialog::CenterOver(QWidget* owner) {
@@ -433,7 +448,12 @@ void CDialog::SetMenuItemText(int id, std::string_view cp932) {
 }
 
 void CDialog::CheckMenuItem(int id, bool checked) {
-    if (QAction* a = MenuItem(id)) a->setChecked(checked);
+    // Only a marked item is checkable: the menu draws an empty box beside
+    // every checkable item, where the framework's menus show nothing.
+    if (QAction* a = MenuItem(id)) {
+        a->setCheckable(checked);
+        a->setChecked(checked);
+    }
 }
 
 void CDialog::closeEvent(QCloseEvent* event) {
@@ -444,8 +464,9 @@ void CDialog::closeEvent(QCloseEvent* event) {
 void CDialog::keyPressEvent(QKeyEvent* event) {
     // Keys that no control took: Enter and Escape mean OK and Cancel, as in
     // the framework's dialog manager.
+    // The keypad's Enter arrives with KeypadModifier and counts as Return.
     int vk = VirtualKeyOf(event);
-    if (vk == kVkReturn && event->modifiers() == Qt::NoModifier) {
+    if (vk == kVkReturn && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         SendCommand(IDOK);
         return;
     }

@@ -72,9 +72,13 @@ public:
     QWidget* Client() const { return client_; }
     int ClientWidth() const;
     int ClientHeight() const;
-    // Outer size of the window (the frame included), and a resize to one.
+    // Outer size of the window (the frame included), and a resize to one,
+    // kept within the screen's available area and not below the smallest
+    // size whose title bar, menu and contents can still be reached.
     QSize OuterSize() const;
     void ResizeOuter(int width, int height);
+    static constexpr int kMinClientWidth = 200;
+    static constexpr int kMinClientHeight = 60;
     void CenterOver(QWidget* owner);
 
     int DialogUnitsToPixelsX(int du) const;

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace platform {
 namespace {
 
@@ -47,6 +49,11 @@ QFont PointFont(std::string_view faceUtf8, int tenthsOfPoint) {
     if (tenthsOfPoint > 0) font.setPointSizeF(tenthsOfPoint / 10.0);
     font.setStyleHint(QFont::TypeWriter);
     return font;
+}
+
+QFont WindowFont(int fontSizePoints) {
+    const int points = fontSizePoints <= 0 ? 0 : std::min(fontSizePoints, kMaxFontPoints);
+    return PointFont(kGothicFace, points * 10);
 }
 
 }  // namespace platform

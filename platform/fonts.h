@@ -15,4 +15,11 @@ QFont PointFont(std::string_view faceUtf8, int tenthsOfPoint);
 inline constexpr const char* kGothicFace = "ＭＳ ゴシック";
 inline constexpr const char* kPGothicFace = "ＭＳ Ｐゴシック";
 
+// The font every window draws its text in, at the FONTSIZE setting in points.
+// The setting is hand-editable: 0 or less gives the toolkit's default size
+// (as a point font of height 0 does), more than 72 gives 72. Use this rather
+// than PointFont(kGothicFace, fontSize * 10), which can overflow.
+inline constexpr int kMaxFontPoints = 72;
+QFont WindowFont(int fontSizePoints);
+
 }  // namespace platform

@@ -78,8 +78,8 @@ void CQueryResultDlg::ExecuteAndShow() {
 }
 
 void CQueryResultDlg::ApplyFont() {
-    listFont = platform::PointFont(platform::kGothicFace, settings->fontSize * 10);
-    editFont = platform::PointFont(platform::kGothicFace, settings->fontSize * 10);
+    listFont = platform::WindowFont(settings->fontSize);
+    editFont = platform::WindowFont(settings->fontSize);
     list->setFont(listFont);
     sqlEdit->setFont(editFont);
 }

@@ -4,6 +4,8 @@
 #include "support/gui_test.h"
 
 #include <QAction>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -204,6 +206,66 @@ TEST_F(MainWindowTest, WindowSizeIsRestoredOnlyWhenBothNumbersAreSetAndSavedOnCl
     std::ifstream in("vetch.ini");
     std::string file((std::istreambuf_iterator<char>(in)), {});
     EXPECT_NE(file.find("WINSIZE1=700,500"), std::string::npos) << file;
+}
+
+TEST_F(MainWindowTest, HandEditedSizesStayWithinTheScreenAndUsable) {
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    {
+        std::ofstream("vetch.ini") << "[SYSTEM]\r\nWINSIZE1=100000,100000\r\nFONTSIZE=300000000\r\n";
+        auto dlg = Open();
+        EXPECT_LE(dlg->OuterSize().width(), screen.width());
+        EXPECT_LE(dlg->OuterSize().height(), screen.height());
+        EXPECT_EQ(dlg->editPlain->font().pointSize(), 72);
+        EXPECT_EQ(dlg->editWrap->font().pointSize(), 72);
+        // The settings keep what was read until the window saves its own.
+        EXPECT_EQ(dlg->settings.winSize[0].width, 100000);
+        EXPECT_EQ(dlg->settings.fontSize, 300000000);
+    }
+    std::ifstream in("vetch.ini");
+    std::string file((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(file.find("FONTSIZE=300000000"), std::string::npos) << file;
+
+    for (const char* size : {"-100,-100", "1,1", "-2147483648,-2147483648"}) {
+        std::ofstream("vetch.ini") << "[SYSTEM]\r\nWINSIZE1=" << size << "\r\nFONTSIZE=-7\r\n";
+        auto dlg = Open();
+        // Wide enough for the title bar's buttons, the menu bar and a strip of the editor showing.
+        EXPECT_GE(dlg->OuterSize().width(), 200) << size;
+        EXPECT_GT(dlg->MenuBar()->height(), 0) << size;
+        EXPECT_GE(dlg->ClientHeight(), 60) << size;
+        // No size of its own: the toolkit's default, as the window's other text has.
+        EXPECT_EQ(dlg->editPlain->font().pointSize(), dlg->font().pointSize()) << size;
+        EXPECT_EQ(dlg->settings.winSize[0].height, std::stoi(std::string(size).substr(std::string(size).find(',') + 1)));
+    }
+    std::ofstream("vetch.ini") << "[SYSTEM]\r\nFONTSIZE=0\r\n";
+    auto zero = Open();
+    EXPECT_EQ(zero->editWrap->font().pointSize(), zero->font().pointSize());
+    std::ofstream("vetch.ini") << "[SYSTEM]\r\nFONTSIZE=13\r\n";
+    EXPECT_EQ(Open()->editWrap->font().pointSize(), 13);
+}
+
+TEST_F(MainWindowTest, OnlyMarkedMenuItemsShowACheck) {
+    auto dlg = Open();
+    const auto checkable = [&] {
+        std::vector<int> ids;
+        for (QAction* menu : dlg->MenuBar()->actions()) {
+            for (QAction* item : menu->menu()->actions()) {
+                for (int id = 16; id < 33000; ++id) {
+                    if (dlg->MenuItem(id) != item) continue;
+                    if (item->isCheckable()) ids.push_back(id);
+                    EXPECT_EQ(item->isChecked(), item->isCheckable()) << id;
+                }
+            }
+        }
+        return ids;
+    };
+    EXPECT_EQ(checkable(), std::vector<int>{res::ID_BUFFER_1});
+    dlg->SendCommand(res::ID_BUFFER_1 + 3);
+    EXPECT_EQ(checkable(), std::vector<int>{res::ID_BUFFER_1 + 3});
+    // Choosing the marked item keeps its mark; the program alone sets it.
+    dlg->MenuItem(res::ID_BUFFER_1 + 3)->trigger();
+    EXPECT_EQ(checkable(), std::vector<int>{res::ID_BUFFER_1 + 3});
+    dlg->MenuItem(res::ID_BUFFER_1)->trigger();
+    EXPECT_EQ(checkable(), std::vector<int>{res::ID_BUFFER_1});
 }
 
 // Every menu label that names a key has exactly that key in table 140, and

@@ -186,6 +186,17 @@ TEST_F(PlatformTest, ButtonsEnterAndEscapeEndAModalDialog) {
         modalDriver = [](platform::CDialog& d) { QTest::keyClick(&d, Qt::Key_Return); };
         EXPECT_EQ(dlg.DoModal(), platform::IDOK);
     }
+    {
+        // The keypad's Enter, which arrives with the keypad modifier.
+        platform::CDialog dlg(res::IDD_CONNECT);
+        modalDriver = [](platform::CDialog& d) { QTest::keyClick(&d, Qt::Key_Enter, Qt::KeypadModifier); };
+        EXPECT_EQ(dlg.DoModal(), platform::IDOK);
+    }
+    {
+        platform::CDialog dlg(res::IDD_CONNECT);
+        modalDriver = [](platform::CDialog& d) { QTest::keyClick(&d, Qt::Key_Return, Qt::ControlModifier); };
+        EXPECT_EQ(dlg.DoModal(), platform::IDCANCEL);
+    }
 }
 
 // A dialog that handles only New from the main window's table.

@@ -4,7 +4,9 @@
 #include "support/gui_test.h"
 #include "texttools/text_result_dlg.h"
 
+#include <QGuiApplication>
 #include <QPointer>
+#include <QScreen>
 #include <QTest>
 
 #include <fstream>
@@ -123,6 +125,28 @@ TEST_F(TextResultTest, SizeIsRestoredSavedAndTheEditFollowsResizes) {
     Pump();
     EXPECT_EQ(dlg->settings.winSize[AppSettings::kTextResult].width, 600);
     EXPECT_EQ(dlg->settings.winSize[AppSettings::kTextResult].height, 450);
+}
+
+TEST_F(TextResultTest, HandEditedSizesStayWithinTheScreenAndUsable) {
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    auto dlg = Open("[SYSTEM]\r\nWINSIZE3=-1,-1\r\nFONTSIZE=2147483647\r\n");
+    dlg->curEdit->SetText("select 1");
+    dlg->SendCommand(res::ID_WRAP_SQL);
+    CTextResultDlg* w = Window(*dlg, 0);
+    ASSERT_NE(w, nullptr);
+    EXPECT_GE(w->OuterSize().width(), 200);
+    EXPECT_GE(w->ClientHeight(), 60);
+    EXPECT_EQ(w->edit->font().pointSize(), 72);
+    w->close();
+    Pump();
+
+    dlg->settings.winSize[AppSettings::kTextResult] = {100000, 100000};
+    dlg->SendCommand(res::ID_WRAP_SQL);
+    w = Window(*dlg, 0);
+    ASSERT_NE(w, nullptr);
+    EXPECT_LE(w->OuterSize().width(), screen.width());
+    EXPECT_LE(w->OuterSize().height(), screen.height());
+    EXPECT_EQ(dlg->settings.winSize[AppSettings::kTextResult].width, 100000);  // until the window saves its own
 }
 
 TEST_F(TextResultTest, ClosingTheMainWindowClosesResultWindowsFirst) {

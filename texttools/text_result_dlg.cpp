@@ -57,7 +57,7 @@ void CTextResultDlg::OnInitWindow() {
 void CTextResultDlg::OnShown() { edit->setFocus(); }
 
 void CTextResultDlg::ApplyFont() {
-    editFont = platform::PointFont(platform::kGothicFace, settings->fontSize * 10);
+    editFont = platform::WindowFont(settings->fontSize);
     edit->setFont(editFont);
     SetEditMargins();
 }
