@@ -3,7 +3,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  cmake ninja-build g++ pkg-config dpkg-dev desktop-file-utils
+  cmake ninja-build g++ pkg-config ccache dpkg-dev desktop-file-utils
   qt6-base-dev
   unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
   sqlite3 postgresql-15
