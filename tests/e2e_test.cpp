@@ -134,10 +134,12 @@ TEST_F(EndToEndTest, JapaneseTypedComesBackByteForByte) {
     // Kanji, half-width kana, a wave dash, a circled digit and an IBM
     // extension character.
     const std::string japanese = "日本語ｶﾅ～①﨑";
-    TypeSql("select '" + japanese + "' as 名前");
+    TypeSql("select '" + japanese + "'\nas 名前");
+    // The editor's own copy: line breaks as CR LF.
+    EXPECT_EQ(CopyAll(main), "select '" + japanese + "'\r\nas 名前");
     const std::string wrapped = Open("F7", kTextTitle);
     ASSERT_NE(wrapped, "");
-    EXPECT_EQ(CopyAll(wrapped), "\r\nstrSQL += \"select '" + japanese + "' as 名前 \";\r\n");
+    EXPECT_EQ(CopyAll(wrapped), "\r\nstrSQL += \"select '" + japanese + "' \";\r\nstrSQL += \"as 名前 \";\r\n");
 
     const std::string result = Open("F5", kQueryTitle);
     ASSERT_NE(result, "");
