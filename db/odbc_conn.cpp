@@ -57,16 +57,25 @@ std::size_t Cp932PrefixLength(const std::string& text, std::size_t limit) {
     return i;
 }
 
-bool NeedsBraces(std::string_view value) {
+// A password is braced whenever it could end early, add attributes or lose
+// its edge spaces.
+bool PasswordNeedsBraces(std::string_view value) {
     if (value.empty()) return false;
     if (value.front() == ' ' || value.back() == ' ') return true;
     return value.find_first_of(";{}=") != std::string_view::npos;
 }
 
-void AppendAttribute(std::string& out, std::string_view key, std::string_view value) {
+// Drivers take the braces off a password, but psqlODBC keeps them on a user
+// name (a user "{a=b}" then fails to log in), so names are braced only where
+// the plain form would end at a ';' and add attributes.
+bool NameNeedsBraces(std::string_view value) {
+    return value.find(';') != std::string_view::npos;
+}
+
+void AppendAttribute(std::string& out, std::string_view key, std::string_view value, bool braced) {
     out += key;
     out += '=';
-    if (!NeedsBraces(value)) {
+    if (!braced) {
         out += value;
         return;
     }
@@ -97,11 +106,11 @@ std::string BuildConnectionString(std::string_view dsn, std::string_view user,
                                   std::string_view password) {
     std::string out;
     out.reserve(dsn.size() + user.size() + password.size() + 16);
-    AppendAttribute(out, "DSN", dsn);
+    AppendAttribute(out, "DSN", dsn, NameNeedsBraces(dsn));
     out += ';';
-    AppendAttribute(out, "UID", user);
+    AppendAttribute(out, "UID", user, NameNeedsBraces(user));
     out += ';';
-    AppendAttribute(out, "PWD", password);
+    AppendAttribute(out, "PWD", password, PasswordNeedsBraces(password));
     return out;
 }
 

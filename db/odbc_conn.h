@@ -54,9 +54,11 @@ struct ColumnInfo {
 };
 
 // Builds "DSN=...;UID=...;PWD=..." from the three values as given (callers
-// pass UTF-8). A value is enclosed in braces, with '}' doubled, when it
-// contains ';', '{', '}' or '=', or starts or ends with a space, so that it
-// cannot end early or add attributes of its own; other values stay plain.
+// pass UTF-8). A braced value is enclosed in braces with '}' doubled, so that
+// it cannot end early or add attributes of its own. The password is braced
+// when it contains ';', '{', '}' or '=', or starts or ends with a space; the
+// data source and user names only when they contain ';', because drivers
+// keep braces on a user name. Other values stay plain.
 std::string BuildConnectionString(std::string_view dsn, std::string_view user,
                                   std::string_view password);
 

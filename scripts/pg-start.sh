@@ -85,6 +85,12 @@ psql_admin -d postgres -v pw="$PASSWORD" -v qpw="$QUOTED_PASSWORD" >"$PGDIR/setu
     || fail "creating the role and the database failed"
 CREATE ROLE vetch LOGIN PASSWORD :'pw';
 CREATE ROLE vetch_quoted LOGIN PASSWORD :'qpw';
+-- Logins whose user names hold '=', '}' or '{' and whose passwords hold
+-- ';', braces, '=' and spaces at their edges, for the connection-string
+-- tests; tests/support/odbc_env.cpp lists the same pairs.
+CREATE ROLE "h3=eq" LOGIN PASSWORD ' a;b ';
+CREATE ROLE "h3}br" LOGIN PASSWORD '{open';
+CREATE ROLE "h3{br" LOGIN PASSWORD 'close}=';
 CREATE DATABASE vetchdb OWNER vetch ENCODING 'UTF8' TEMPLATE template0;
 EOF
 psql_admin -d vetchdb -c "GRANT CREATE ON DATABASE vetchdb TO vetch_quoted" >>"$PGDIR/setup.log" 2>&1 \

@@ -487,14 +487,19 @@ TEST(OdbcConnLifecycle, UnknownDataSourceFailsAtOnce) {
     EXPECT_EQ(0, conn.IsConnected());
 }
 
-TEST(OdbcConnLifecycle, QuotedPasswordReachesTheDriver) {
+// psqlODBC takes braces off a password but not off a user name, so user
+// names must arrive plain, whatever they hold.
+TEST(OdbcConnLifecycle, OddUserNamesAndPasswordsLogIn) {
     VETCH_REQUIRE_POSTGRES();
-    COdbcConn conn;
-    ASSERT_EQ(0, conn.Connect(vetch_test::PostgresDsn(), vetch_test::PostgresQuotedUser(),
-                              vetch_test::PostgresQuotedPassword()))
-        << Diagnostic(conn, SQL_HANDLE_DBC);
-    EXPECT_EQ((Rows{{vetch_test::PostgresQuotedUser()}}), vetch_test::Query(conn, "SELECT current_user"));
-    conn.Disconnect();
+    std::vector<vetch_test::Login> logins = vetch_test::PostgresOddLogins();
+    logins.push_back({vetch_test::PostgresQuotedUser(), vetch_test::PostgresQuotedPassword()});
+    for (const auto& login : logins) {
+        COdbcConn conn;
+        ASSERT_EQ(0, conn.Connect(vetch_test::PostgresDsn(), login.user, login.password))
+            << "user '" << login.user << "', password '" << login.password << "': " << Diagnostic(conn, SQL_HANDLE_DBC);
+        EXPECT_EQ((Rows{{login.user}}), vetch_test::Query(conn, "SELECT current_user"));
+        conn.Disconnect();
+    }
 }
 
 TEST(BoundColumn, IndicatorHasTheDriversWidth) {
@@ -506,9 +511,13 @@ TEST(BuildConnectionString, QuotesOnlyValuesThatNeedIt) {
     EXPECT_EQ("DSN=sample;UID=;PWD=", BuildConnectionString("sample", "", ""));
     EXPECT_EQ("DSN=a;UID=b;PWD={x;DATABASE=other}", BuildConnectionString("a", "b", "x;DATABASE=other"));
     EXPECT_EQ("DSN=a;UID=b;PWD={p}}w{}", BuildConnectionString("a", "b", "p}w{"));
-    EXPECT_EQ("DSN=a;UID={ b};PWD={c }", BuildConnectionString("a", " b", "c "));
     EXPECT_EQ("DSN=a;UID=b;PWD={k=v}", BuildConnectionString("a", "b", "k=v"));
     EXPECT_EQ("DSN=a b;UID=b;PWD=", BuildConnectionString("a b", "b", ""));
+    // Data source and user names stay plain unless a ';' would end them early.
+    EXPECT_EQ("DSN=a;UID= b;PWD={c }", BuildConnectionString("a", " b", "c "));
+    EXPECT_EQ("DSN=a=b;UID=h3=eq;PWD=", BuildConnectionString("a=b", "h3=eq", ""));
+    EXPECT_EQ("DSN=x{y};UID=h3}br;PWD=", BuildConnectionString("x{y}", "h3}br", ""));
+    EXPECT_EQ("DSN={a;b};UID={u;DATABASE=other}}};PWD=", BuildConnectionString("a;b", "u;DATABASE=other}", ""));
     std::string longPassword(400, 'p');
     EXPECT_EQ("DSN=a;UID=b;PWD=" + longPassword, BuildConnectionString("a", "b", longPassword));
 }

@@ -196,6 +196,11 @@ const char* PostgresQuotedPassword() {
     return Env().pgQuotedPassword.c_str();
 }
 
+std::vector<Login> PostgresOddLogins() {
+    // The same pairs as the roles scripts/pg-start.sh creates.
+    return {{"h3=eq", " a;b "}, {"h3}br", "{open"}, {"h3{br", "close}="}};
+}
+
 const char* PostgresSchema() {
     InitOdbcEnvironment();
     static std::once_flag once;

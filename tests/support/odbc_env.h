@@ -51,6 +51,13 @@ const char* PostgresPassword();
 // A second login whose password holds ';', braces, '=' and a trailing space.
 const char* PostgresQuotedUser();
 const char* PostgresQuotedPassword();
+// Logins whose user names hold '=', '}' or '{' and whose passwords hold ';',
+// braces, '=' and spaces at their edges (created by scripts/pg-start.sh).
+struct Login {
+    std::string user;
+    std::string password;
+};
+std::vector<Login> PostgresOddLogins();
 // This program's own schema ("vt_<pid>"), first on the data source's search
 // path; created empty on the first call, which also drops the schemas of
 // test programs that have ended.
