@@ -27,6 +27,13 @@ void CConnectDlg::OnOK() {
     settings->hostString = platform::CutToBytes(GetItemText(res::IDC_HOST_STRING), AppSettings::kTextMax);
     settings->userName = platform::CutToBytes(GetItemText(res::IDC_USER_NAME), AppSettings::kTextMax);
     settings->password = platform::CutToBytes(GetItemText(res::IDC_PASSWORD), AppSettings::kTextMax);
+    // With no name the driver manager would pick a default driver, which
+    // then makes a database file named after the connection string.
+    if (settings->hostString.empty()) {
+        platform::MessageBox(this, platform::Sjis("ﾎｽﾄ文字列を入力して下さい。"),
+                             platform::MB_ICONEXCLAMATION | platform::MB_OK);
+        return;
+    }
     std::string failure;
     {
         // One sequence on the connection: no other thread's use may come

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -134,5 +135,41 @@ TEST_P(ConnectDialogTest, AltCInTheMainWindowConnectsAndTheValuesReachTheSetting
 
 INSTANTIATE_TEST_SUITE_P(Drivers, ConnectDialogTest, ::testing::ValuesIn(vetch_test::AllDbs()),
                          [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });
+
+class ConnectDialogRefusalTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        vetch_test::InitOdbcEnvironment();
+    }
+};
+
+// An empty data source name would let the driver manager pick a default
+// driver, which here makes a file named after the connection string.
+TEST_F(ConnectDialogRefusalTest, AnEmptyDataSourceNameIsRefusedWithAMessage) {
+    AppSettings settings("vetch.ini");
+    settings.hostString = vetch_test::SqliteDsn();
+    COdbcConn conn;
+    ASSERT_EQ(vetch_test::ConnectTo(conn, Db::Sqlite), 0);
+    bool stillOpen = false;
+    modalDriver = [&](platform::CDialog& d) {
+        d.Item<QLineEdit>(res::IDC_HOST_STRING)->clear();
+        d.Item<QLineEdit>(res::IDC_PASSWORD)->setText("secret");
+        qobject_cast<QPushButton*>(d.GetDlgItem(platform::IDOK))->click();
+        stillOpen = d.isVisible();
+        qobject_cast<QPushButton*>(d.GetDlgItem(platform::IDCANCEL))->click();
+    };
+    CConnectDlg dlg(&settings, &conn);
+    EXPECT_EQ(dlg.DoModal(), platform::IDCANCEL);
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, S("ﾎｽﾄ文字列を入力して下さい。"));
+    EXPECT_EQ(Messages()[0].flags, 48);
+    // The typed values are kept as after any OK; the connection is left alone.
+    EXPECT_EQ(settings.hostString, "");
+    EXPECT_EQ(settings.password, "secret");
+    EXPECT_EQ(conn.IsConnected(), 1);
+    EXPECT_TRUE(std::filesystem::is_empty(Dir())) << "the driver made files in the working folder";
+}
 
 }  // namespace
