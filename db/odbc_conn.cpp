@@ -1,6 +1,7 @@
 #include "db/odbc_conn.h"
 
 #include "platform/codepage.h"
+#include "platform/cp932.h"
 
 #include <algorithm>
 #include <climits>
@@ -37,24 +38,6 @@ std::size_t WithoutCutUtf8Tail(const char* text, std::size_t length) {
     std::size_t needed = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
     std::size_t present = length - (start - 1);
     return present < needed ? start - 1 : length;
-}
-
-// CP932 lead bytes as the code page defines them, the IBM extension rows
-// 0xF0-0xFC included (the conversion produces those for some kanji).
-bool IsCp932Lead(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-// The longest prefix of a CP932 text that fits limit bytes without splitting
-// a double-byte character.
-std::size_t Cp932PrefixLength(const std::string& text, std::size_t limit) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        std::size_t step = IsCp932Lead(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
-        if (i + step > limit) break;
-        i += step;
-    }
-    return i;
 }
 
 // A password is braced whenever it could end early, add attributes or lose
@@ -186,7 +169,7 @@ int COdbcConn::GetDiagnostic(int kind, char sqlState[6], SQLINTEGER& nativeError
     std::size_t utf8Length = strnlen(text, sizeof text - 1);
     if (length >= static_cast<SQLSMALLINT>(sizeof text)) utf8Length = WithoutCutUtf8Tail(text, utf8Length);
     std::string converted = platform::Utf8ToCp932(std::string_view(text, utf8Length));
-    std::size_t kept = Cp932PrefixLength(converted, 511);
+    std::size_t kept = platform::Cp932PrefixLength(converted, 511);
     std::memcpy(message, converted.data(), kept);
     message[kept] = '\0';
     std::memcpy(sqlState, state, sizeof state);
@@ -223,13 +206,14 @@ void COdbcConn::Cancel() {
 void COdbcConn::ClearColumns() {
     columns_.clear();
     // The block is kept for the next result unless a very wide one made it
-    // large (fifty columns at the 20480 cap).
+    // large (fifty columns at the cap).
     if (buffers_.size() > 50 * kMaxBufferSize) std::vector<char>().swap(buffers_);
 }
 
 void COdbcConn::SetNoResult() {
     columnCount_ = 0;
     endOfData_ = 1;
+    fetchFailed_ = 0;
 }
 
 int COdbcConn::Execute(std::string_view sql) {
@@ -271,17 +255,19 @@ void COdbcConn::BindResultColumns(SQLSMALLINT count) {
         if (Succeeded(lastReturn_)) {
             std::size_t length = strnlen(name, sizeof name - 1);
             if (column.nameLength >= static_cast<SQLSMALLINT>(sizeof name)) length = WithoutCutUtf8Tail(name, length);
-            column.name = platform::Utf8ToCp932(std::string_view(name, length));
+            column.name = platform::CutToBytes(platform::Utf8ToCp932(std::string_view(name, length)), kMaxNameBytes);
         }
 
         // The column size stands when the driver gives no display size.
         SQLLEN displaySize = static_cast<SQLLEN>(columnSize);
         lastReturn_ = SQLColAttribute(stmtHandle_, static_cast<SQLUSMALLINT>(c), SQL_DESC_DISPLAY_SIZE,
                                       nullptr, 0, nullptr, &displaySize);
-        // Unsigned, so SQL_NO_TOTAL and other negative reports hit the cap too.
-        column.displaySize = std::min(static_cast<SQLULEN>(displaySize), kMaxDisplaySize);
+        // 0 or less (SQL_NO_TOTAL, SQLite's varchar(0)) tells nothing of the
+        // values: such a column gets the cap.
+        column.displaySize = displaySize <= 0 ? kMaxDisplaySize
+                                              : std::min(static_cast<SQLULEN>(displaySize), kMaxDisplaySize);
         // The display size counts characters; the driver sends UTF-8.
-        column.bufferSize = std::min<std::size_t>(column.displaySize * 4, kMaxDisplaySize) + 1;
+        column.bufferSize = std::min<std::size_t>(column.displaySize * 4, kMaxBufferSize - 1) + 1;
         total += column.bufferSize;
     }
 
@@ -308,9 +294,11 @@ int COdbcConn::Fetch() {
         if (column.dirty != 0) std::memset(column.data, 0, column.dirty);
         column.dirty = 0;
         column.indicator = kUnreported;
+        column.hasLongValue = false;
     }
-    lastReturn_ = SQLFetch(stmtHandle_);
-    if (lastReturn_ != SQL_NO_DATA) {
+    const SQLRETURN rc = SQLFetch(stmtHandle_);
+    lastReturn_ = rc;
+    if (rc != SQL_NO_DATA) {
         for (BoundColumn& column : columns_) {
             std::size_t size = column.bufferSize;
             SQLLEN indicator = column.indicator;
@@ -323,14 +311,35 @@ int COdbcConn::Fetch() {
             } else {
                 column.dirty = size;
             }
+            // The display size promised less than the value holds (SQLite
+            // gives 255 for any expression), or the driver cannot say.
+            const bool overflowed =
+                indicator == SQL_NO_TOTAL || (indicator >= 0 && static_cast<std::size_t>(indicator) >= size);
+            if (overflowed && Succeeded(rc)) ReadLongValue(column);
         }
     }
-    if (Succeeded(lastReturn_)) {
+    fetchFailed_ = !Succeeded(rc) && rc != SQL_NO_DATA;
+    if (Succeeded(rc)) {
         endOfData_ = 0;
         return 0;
     }
     endOfData_ = 1;
     return -1;
+}
+
+void COdbcConn::ReadLongValue(BoundColumn& column) {
+    if (readBuffer_.empty()) readBuffer_.resize(kMaxReadBytes + 1);
+    SQLLEN indicator = 0;
+    // Both drivers start a bound column over from its first byte.
+    lastReturn_ = SQLGetData(stmtHandle_, static_cast<SQLUSMALLINT>(column.index + 1), SQL_C_CHAR,
+                             readBuffer_.data(), static_cast<SQLLEN>(readBuffer_.size()), &indicator);
+    // On failure the bound part is what there is.
+    if (!Succeeded(lastReturn_) || indicator == SQL_NULL_DATA) return;
+    const std::size_t length = strnlen(readBuffer_.data(), kMaxReadBytes);
+    column.longValue.assign(readBuffer_.data(), length);
+    column.longValueCut =
+        indicator == SQL_NO_TOTAL || (indicator >= 0 && static_cast<std::size_t>(indicator) > length);
+    column.hasLongValue = true;
 }
 
 const BoundColumn* COdbcConn::FindColumn(int index) const {
@@ -355,9 +364,11 @@ int COdbcConn::GetValue(int index, std::string& value) const {
     value.clear();
     if (column->indicator == SQL_NULL_DATA) return 0;
     const char* data = column->data;
-    std::size_t capacity = column->bufferSize - 1;
-    std::size_t limit = capacity;
-    if (column->indicator >= 0 && static_cast<std::size_t>(column->indicator) < capacity) {
+    std::size_t limit = column->bufferSize - 1;
+    if (column->hasLongValue) {
+        data = column->longValue.data();
+        limit = column->longValue.size();
+    } else if (column->indicator >= 0 && static_cast<std::size_t>(column->indicator) < limit) {
         limit = static_cast<std::size_t>(column->indicator);
     }
     // One pass finds the end (the first NUL) and whether the value is plain
@@ -367,12 +378,14 @@ int COdbcConn::GetValue(int index, std::string& value) const {
     unsigned char high = 0;
     while (length < limit && data[length] != '\0') high |= static_cast<unsigned char>(data[length++]);
     if (high < 0x80) {
-        value.assign(data, length);
+        value.assign(data, std::min(length, kMaxValueBytes));
         return 0;
     }
-    // A value that fills the buffer may have been cut inside a character.
-    if (length == capacity) length = WithoutCutUtf8Tail(data, length);
+    // A value that fills its buffer may have been cut inside a character.
+    const bool cut = column->hasLongValue ? column->longValueCut : length == column->bufferSize - 1;
+    if (cut) length = WithoutCutUtf8Tail(data, length);
     platform::AppendUtf8AsCp932(std::string_view(data, length), value);
+    if (value.size() > kMaxValueBytes) value.resize(platform::Cp932PrefixLength(value, kMaxValueBytes));
     return 0;
 }
 
@@ -381,6 +394,7 @@ bool COdbcConn::BindAnswer() {
     lastReturn_ = SQLNumResultCols(stmtHandle_, &count);
     if (!Succeeded(lastReturn_) || count < 0) count = 0;
     columnCount_ = count;
+    fetchFailed_ = 0;
     if (count == 0) {
         endOfData_ = 1;
         return false;

@@ -35,13 +35,18 @@ struct BoundColumn {
     SQLSMALLINT dataType = 0;       // SQL data type code
     char* data = nullptr;           // bound buffer, receives UTF-8; part of the connection's block
     std::size_t bufferSize = 0;     // bytes of data, the NUL included
-    SQLULEN displaySize = 0;        // display size in characters, at most 20480
+    SQLULEN displaySize = 0;        // display size in characters, 1 to 20480
     SQLLEN indicator = 0;           // length/indicator cell bound with data
     SQLSMALLINT decimalDigits = 0;
     SQLSMALLINT nullable = 0;
     // How many leading bytes of data the latest fetch may have made non-zero;
     // only these are cleared before the next fetch.
     std::size_t dirty = 0;
+    // The current row's value read again with SQLGetData (UTF-8) when it did
+    // not fit data; longValueCut when even that read did not take all of it.
+    bool hasLongValue = false;
+    bool longValueCut = false;
+    std::string longValue;
 };
 
 // What GetColumnInfo reports about a result column.
@@ -71,11 +76,23 @@ std::string DiagnosticMessage(COdbcConn& conn, int kind);
 
 class COdbcConn {
 public:
-    // The largest display size a column is bound for, in characters.
+    // The largest display size a column is bound for, in characters; a
+    // driver's report of 0 or less counts as unknown and gets this too.
     static constexpr SQLULEN kMaxDisplaySize = 20480;
-    // Bound buffers allow 4 UTF-8 bytes per character but never exceed this
-    // (20480 bytes and the NUL).
-    static constexpr std::size_t kMaxBufferSize = kMaxDisplaySize + 1;
+    // A value is shown with at most this many CP932 bytes, cut between two
+    // characters.
+    static constexpr std::size_t kMaxValueBytes = 20480;
+    // Bound buffers allow 4 UTF-8 bytes per character of the display size
+    // but never exceed this: every character with a CP932 form takes at most
+    // 3 UTF-8 bytes for its 1 or 2 CP932 bytes, so any value whose CP932 form
+    // fits kMaxValueBytes fits whole.
+    static constexpr std::size_t kMaxBufferSize = 3 * kMaxValueBytes + 1;
+    // A value longer than its bound buffer is read again with SQLGetData, up
+    // to this many UTF-8 bytes: enough for kMaxValueBytes characters of any
+    // kind.
+    static constexpr std::size_t kMaxReadBytes = 4 * kMaxValueBytes;
+    // Column names are cut to this many CP932 bytes.
+    static constexpr std::size_t kMaxNameBytes = 127;
 
     COdbcConn();
     virtual ~COdbcConn();
@@ -108,9 +125,14 @@ public:
     int Fetch();
     int GetColumnCount() const { return columnCount_; }
     int GetColumnInfo(int index, ColumnInfo& info) const;
-    // The value of the current row as CP932; NULL reads as empty text.
+    // The value of the current row as CP932, at most kMaxValueBytes long;
+    // NULL reads as empty text.
     int GetValue(int index, std::string& value) const;
     int IsEndOfData() const { return endOfData_; }
+    // 1 when the latest Fetch ended the data with an error rather than at
+    // its end (a row the driver could not deliver); the statement's
+    // diagnostic then says why. 0 after Execute and the catalogue calls.
+    int FetchFailed() const { return fetchFailed_; }
 
     // Catalogue queries; an empty argument leaves that part unrestricted.
     // The driver's answer is bound like a result set, first row fetched.
@@ -132,6 +154,7 @@ public:
 private:
     void ClearColumns();
     void BindResultColumns(SQLSMALLINT count);
+    void ReadLongValue(BoundColumn& column);
     // Binds the answer's columns and fetches its first row; false when the
     // statement produced no columns.
     bool BindAnswer();
@@ -146,11 +169,14 @@ private:
     std::atomic<int32_t> connected_{0};
     int32_t columnCount_ = 0;
     int32_t endOfData_ = 1;
+    int32_t fetchFailed_ = 0;
     std::vector<BoundColumn> columns_;
     // Every column buffer of the current result, one after another. Kept
     // from statement to statement, so that a reading allocates nothing of
     // its own between the driver's allocations.
     std::vector<char> buffers_;
+    // Where SQLGetData puts a long value; allocated on first use.
+    std::vector<char> readBuffer_;
 
     std::recursive_mutex mutex_;
     // Guards only stmtHandle_ between its allocation or release and Cancel,

@@ -203,7 +203,7 @@ TEST_P(OdbcConnTest, CapsWideColumnsAt20480Characters) {
     EXPECT_EQ(20480, info.displaySize) << "the driver reports 100000";
     const BoundColumn* column = conn.FindColumn(0);
     ASSERT_NE(nullptr, column);
-    EXPECT_EQ(20481u, column->bufferSize);
+    EXPECT_EQ(COdbcConn::kMaxBufferSize, column->bufferSize);
     std::string read;
     conn.GetValue(0, read);
     EXPECT_EQ(value.substr(0, 20480), read);
@@ -224,14 +224,56 @@ TEST_P(OdbcConnTest, CapsWideColumnsAt20480Characters) {
     conn.FreeStatement();
 
     if (Postgres()) {
-        // bytea reports SQL_NO_TOTAL (-4), which the unsigned cap turns into 20480.
+        // bytea reports SQL_NO_TOTAL (-4), which says nothing: the cap.
         conn.AllocStatement();
         ASSERT_EQ(0, conn.Execute("SELECT decode('00ff', 'hex') AS b"));
         ASSERT_EQ(0, conn.GetColumnInfo(0, info));
         EXPECT_EQ(20480, info.displaySize);
-        EXPECT_EQ(20481u, conn.FindColumn(0)->bufferSize);
+        EXPECT_EQ(COdbcConn::kMaxBufferSize, conn.FindColumn(0)->bufferSize);
         conn.FreeStatement();
     }
+}
+
+// Values up to 20480 CP932 bytes arrive whole, longer ones are cut there
+// between two characters, whether they fit the bound buffer or must be read
+// again because the display size promised less.
+TEST_P(OdbcConnTest, LongValuesArriveWholeUpTo20480Bytes) {
+    ASSERT_TRUE(vetch_test::ResetTable(conn, "long_values", "id integer, v text"));
+    // n copies of a text, made by the database.
+    auto repeated = [&](const std::string& text, int n) {
+        return Postgres() ? "repeat('" + text + "', " + std::to_string(n) + ")"
+                          : "replace(hex(zeroblob(" + std::to_string(n) + ")), '00', '" + text + "')";
+    };
+    const std::string emoji = Postgres() ? "chr(128512)" : "char(128512)";
+    const std::vector<std::string> made{
+        repeated(Sj("漢"), 10000),
+        repeated(Sj("漢"), 10241),
+        "'a' || " + repeated(Sj("漢"), 10240),
+        repeated(Sj("ｱ"), 20481),
+        Postgres() ? "repeat(" + emoji + ", 20480)" : "replace(hex(zeroblob(20480)), '00', " + emoji + ")",
+        "'xy'",
+        "NULL",
+    };
+    for (std::size_t i = 0; i < made.size(); ++i) {
+        ASSERT_EQ(1, vetch_test::RunSql(conn, "INSERT INTO long_values SELECT " + std::to_string(i) + ", " + made[i]));
+    }
+    auto times = [](const std::string& text, std::size_t n) {
+        std::string out;
+        for (std::size_t i = 0; i < n; ++i) out += text;
+        return out;
+    };
+    const Rows expected{
+        {times(Sj("漢"), 10000)},
+        {times(Sj("漢"), 10240)},
+        {"a" + times(Sj("漢"), 10239)},
+        {times(Sj("ｱ"), 20480)},
+        {std::string(20480, '?')},
+        {"xy"},
+        {""},
+    };
+    EXPECT_EQ(expected, vetch_test::Query(conn, "SELECT v FROM long_values ORDER BY id"));
+    // The same through an expression, whose display size SQLite gives as 255.
+    EXPECT_EQ(expected, vetch_test::Query(conn, "SELECT replace(v, 'q', 'q') FROM long_values ORDER BY id"));
 }
 
 TEST_P(OdbcConnTest, JapaneseNamesAndValuesRoundTrip) {
@@ -394,6 +436,39 @@ TEST_P(OdbcConnTest, CancelStopsARunningStatement) {
     EXPECT_EQ((Rows{{"1"}}), vetch_test::Query(conn, "SELECT 1")) << "the connection stays usable";
 }
 
+// A row that fails ends the reading as the end of the data does, but says
+// so, and the driver's message stays on the statement.
+TEST_P(OdbcConnTest, AFetchThatFailsIsToldFromTheEndOfTheData) {
+    {
+        auto lock = conn.Lock();
+        conn.AllocStatement();
+        ASSERT_EQ(0, conn.Execute("SELECT 1"));
+        EXPECT_EQ(-1, conn.Fetch());
+        EXPECT_EQ(1, conn.IsEndOfData());
+        EXPECT_EQ(0, conn.FetchFailed());
+        conn.FreeStatement();
+    }
+    conn.Disconnect();
+    ASSERT_EQ(0, vetch_test::ConnectStreamingTo(conn, GetParam())) << Diagnostic(conn, SQL_HANDLE_DBC);
+    auto lock = conn.Lock();
+    conn.AllocStatement();
+    ASSERT_EQ(0, conn.Execute(vetch_test::FailingThirdRowQuery(GetParam())));
+    EXPECT_EQ(0, conn.FetchFailed());
+    Rows rows = vetch_test::ReadRows(conn);
+    EXPECT_EQ((Rows{{"1", Postgres() ? "0" : "1"}, {"2", Postgres() ? "-1" : "2"}}), rows);
+    EXPECT_EQ(1, conn.IsEndOfData());
+    EXPECT_EQ(1, conn.FetchFailed());
+    const std::string message = Diagnostic(conn, SQL_HANDLE_STMT);
+    EXPECT_NE(std::string::npos, message.find(vetch_test::FailingThirdRowMessage(GetParam()))) << message;
+    conn.FreeStatement();
+
+    // The next statement starts afresh.
+    conn.AllocStatement();
+    ASSERT_EQ(0, conn.Execute("SELECT 1"));
+    EXPECT_EQ(0, conn.FetchFailed());
+    conn.FreeStatement();
+}
+
 TEST_P(OdbcConnTest, DisconnectReleasesTheStatement) {
     auto lock = conn.Lock();
     ASSERT_EQ(0, conn.AllocStatement());
@@ -414,15 +489,60 @@ TEST_P(OdbcConnTest, DisconnectReleasesTheStatement) {
 INSTANTIATE_TEST_SUITE_P(Db, OdbcConnTest, testing::ValuesIn(vetch_test::AllDbs()),
                          [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });
 
-TEST(OdbcConnSqlite, DropsAValueCutInsideACharacter) {
-    // SQLite does not enforce VARCHAR(10): 20 kanji (60 UTF-8 bytes) meet a
-    // 41-byte buffer and arrive cut after 13 and a third characters.
+TEST(OdbcConnSqlite, ValuesLongerThanTheirDisplaySizeArriveWhole) {
     COdbcConn conn;
     ASSERT_EQ(0, vetch_test::ConnectTo(conn, Db::Sqlite));
+    // SQLite does not enforce VARCHAR(10): 20 kanji (60 UTF-8 bytes) meet a
+    // 41-byte buffer.
     ASSERT_TRUE(vetch_test::ResetTable(conn, "cut", "v varchar(10)"));
     std::string twenty = Sj("一二三四五六七八九十壱弐参四五六七八九拾");
     ASSERT_EQ(1, vetch_test::RunSql(conn, "INSERT INTO cut VALUES ('" + twenty + "')"));
-    EXPECT_EQ((Rows{{twenty.substr(0, 26)}}), vetch_test::Query(conn, "SELECT v FROM cut"));
+    EXPECT_EQ((Rows{{twenty}}), vetch_test::Query(conn, "SELECT v FROM cut"));
+    // Expressions report 255 whatever their values hold.
+    std::string long3000(3000, 'x');
+    EXPECT_EQ((Rows{{long3000, twenty + twenty}}),
+              vetch_test::Query(conn, "SELECT replace(hex(zeroblob(3000)), '00', 'x'), group_concat(v, '') "
+                                      "FROM (SELECT v FROM cut UNION ALL SELECT v FROM cut)"));
+
+    // Columns declared with a size of 0 report a display size of 0: it says
+    // nothing, so they are bound at the cap.
+    ASSERT_TRUE(vetch_test::ResetTable(conn, "zero", "a varchar(0), b text(0), c decimal(0), d blob(0)"));
+    ASSERT_EQ(1, vetch_test::RunSql(conn, Sj("INSERT INTO zero VALUES ('hello', '漢字', 'hello', 'hello')")));
+    EXPECT_EQ((Rows{{"hello", Sj("漢字"), "hello", "hello"}}), vetch_test::Query(conn, "SELECT a, b, c, d FROM zero"));
+    {
+        auto lock = conn.Lock();
+        conn.AllocStatement();
+        ASSERT_EQ(0, conn.Execute("SELECT a FROM zero"));
+        ColumnInfo info;
+        ASSERT_EQ(0, conn.GetColumnInfo(0, info));
+        EXPECT_EQ(20480, info.displaySize);
+        conn.FreeStatement();
+    }
+    conn.Disconnect();
+}
+
+TEST(OdbcConnSqlite, ColumnNamesAreCutTo127BytesBetweenCharacters) {
+    COdbcConn conn;
+    ASSERT_EQ(0, vetch_test::ConnectTo(conn, Db::Sqlite));
+    std::string kanji;
+    for (int i = 0; i < 100; ++i) kanji += Sj("漢");
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {std::string(200, 'a'), std::string(127, 'a')},
+        {"a" + kanji, "a" + kanji.substr(0, 126)},
+        {kanji, kanji.substr(0, 126)},
+        // 﨑 (FA B1) is a double-byte character too.
+        {std::string(126, 'a') + Sj("﨑"), std::string(126, 'a')},
+        {std::string(127, 'a'), std::string(127, 'a')},
+    };
+    for (const auto& [alias, shown] : cases) {
+        auto lock = conn.Lock();
+        conn.AllocStatement();
+        ASSERT_EQ(0, conn.Execute("SELECT 1 AS \"" + alias + "\""));
+        ColumnInfo info;
+        ASSERT_EQ(0, conn.GetColumnInfo(0, info));
+        EXPECT_EQ(shown, info.name) << alias.size() << " bytes";
+        conn.FreeStatement();
+    }
     conn.Disconnect();
 }
 

@@ -24,6 +24,8 @@ constexpr const char* kSqliteDriver = "/usr/lib/x86_64-linux-gnu/odbc/libsqlite3
 constexpr const char* kPostgresDriver = "/usr/lib/x86_64-linux-gnu/odbc/psqlodbca.so";
 constexpr const char* kSqliteDsn = "vetch-test-sqlite";
 constexpr const char* kPostgresDsn = "vetch-test-pg";
+constexpr const char* kSqliteStreamingDsn = "vetch-test-sqlite-stream";
+constexpr const char* kPostgresStreamingDsn = "vetch-test-pg-stream";
 
 struct State {
     std::string dir;
@@ -115,14 +117,17 @@ void Initialise() {
                   kPostgresDriver + "\nDontDLClose=1\n");
     // The database is thrown away at the end, so it is never synced to disk:
     // with syncing every autocommitted statement waits for the disk.
-    std::string dsns = std::string("[") + kSqliteDsn + "]\nDriver=SQLite3\nDatabase=" + env.sqlitePath +
-                       "\nSyncPragma=OFF\nJournalMode=MEMORY\n";
+    const std::string sqlite = "Driver=SQLite3\nDatabase=" + env.sqlitePath + "\nSyncPragma=OFF\nJournalMode=MEMORY\n";
+    std::string dsns = std::string("[") + kSqliteDsn + "]\n" + sqlite;
+    dsns += std::string("\n[") + kSqliteStreamingDsn + "]\n" + sqlite + "StepAPI=1\n";
     if (env.pgConfigured) {
-        dsns += std::string("\n[") + kPostgresDsn + "]\nDriver=PostgreSQL ANSI\nServername=" +
-                GetEnv("VETCH_PG_HOST", "127.0.0.1") + "\nPort=" + GetEnv("VETCH_PG_PORT") +
-                "\nDatabase=" + GetEnv("VETCH_PG_DATABASE", "vetchdb") +
-                "\nSSLmode=disable\nConnSettings=SET client_encoding TO 'UTF8';SET search_path TO " +
-                env.pgSchema + ",public\n";
+        const std::string pg = "Driver=PostgreSQL ANSI\nServername=" + GetEnv("VETCH_PG_HOST", "127.0.0.1") +
+                               "\nPort=" + GetEnv("VETCH_PG_PORT") + "\nDatabase=" +
+                               GetEnv("VETCH_PG_DATABASE", "vetchdb") +
+                               "\nSSLmode=disable\nConnSettings=SET client_encoding TO 'UTF8';SET search_path TO " +
+                               env.pgSchema + ",public\n";
+        dsns += std::string("\n[") + kPostgresDsn + "]\n" + pg;
+        dsns += std::string("\n[") + kPostgresStreamingDsn + "]\n" + pg + "UseDeclareFetch=1\nFetch=2\n";
     }
     WriteFile(env.dir + "/odbc.ini", dsns);
     // The driver manager unloads its ini-file library before the leak check
@@ -234,6 +239,24 @@ int ConnectTo(COdbcConn& conn, Db db) {
     if (!Env().pgConfigured) return -1;
     PostgresSchema();
     return ConnectToPostgres(conn);
+}
+
+int ConnectStreamingTo(COdbcConn& conn, Db db) {
+    InitOdbcEnvironment();
+    if (db == Db::Sqlite) return conn.Connect(kSqliteStreamingDsn, "", "");
+    if (!Env().pgConfigured) return -1;
+    PostgresSchema();
+    return conn.Connect(kPostgresStreamingDsn, Env().pgUser, Env().pgPassword);
+}
+
+const char* FailingThirdRowQuery(Db db) {
+    return db == Db::Sqlite ? "select n, case when n = 3 then abs(-9223372036854775807 - 1) else n end from "
+                              "(select 1 n union all select 2 union all select 3 union all select 4)"
+                            : "SELECT n, 1/(n-3) FROM generate_series(1,5) n";
+}
+
+const char* FailingThirdRowMessage(Db db) {
+    return db == Db::Sqlite ? "integer overflow" : "division by zero";
 }
 
 int RunSql(COdbcConn& conn, std::string_view sql, std::string* message) {

@@ -70,6 +70,15 @@ inline void PrintTo(Db db, std::ostream* out) { *out << DbName(db); }
 std::vector<Db> AllDbs();
 // Connects conn to the data source of kind db with its credentials; 0 or -1.
 int ConnectTo(COdbcConn& conn, Db db);
+// The same database through a data source that hands rows over as they are
+// fetched (SQLite StepAPI=1, psqlODBC UseDeclareFetch=1 with Fetch=2), so a
+// row that fails does so in the middle of the reading, not at execution.
+int ConnectStreamingTo(COdbcConn& conn, Db db);
+// A query whose third row fails on that data source; rows 1 and 2 hold
+// "1", "1" and "2", "2" on SQLite, "1", "0" and "2", "-1" on PostgreSQL.
+const char* FailingThirdRowQuery(Db db);
+// Part of the driver's message for that failure.
+const char* FailingThirdRowMessage(Db db);
 
 // Runs one statement as a window does (lock, allocate, execute, free) and
 // returns Execute's result; on failure *message gets the diagnostic text.
