@@ -4,6 +4,7 @@
 #include "db/statement_scope.h"
 #include "platform/edit_control.h"
 #include "platform/fonts.h"
+#include "platform/message_box.h"
 #include "platform/qtext.h"
 #include "platform/sjis_format.h"
 #include "resources/resource_ids.h"
@@ -56,6 +57,10 @@ void CQueryResultDlg::OnInitWindow() {
 void CQueryResultDlg::OnShown() {
     // Copy and select-all start on the list; so does the keyboard.
     list->setFocus();
+    if (fetchFailed) {
+        platform::MessageBox(this, fetchFailure, platform::MB_ICONEXCLAMATION | platform::MB_OK);
+        std::string().swap(fetchFailure);
+    }
 }
 
 void CQueryResultDlg::ExecuteAndShow() {
@@ -67,6 +72,9 @@ void CQueryResultDlg::ExecuteAndShow() {
             message = DiagnosticMessage(*statement, SQL_HANDLE_STMT);
         } else if (result == 0 && statement->GetColumnCount() > 0) {
             list->ShowAnswer(*statement, settings->fontSize, settings->resultMax);
+            // The rows read so far stay; the failure is not passed over.
+            fetchFailed = statement->FetchFailed() != 0;
+            if (fetchFailed) fetchFailure = DiagnosticMessage(*statement, SQL_HANDLE_STMT);
             return;
         } else if (result > 0) {
             message = platform::SjisFormat("%d件 更新しました", result);

@@ -50,6 +50,10 @@ private:
 
     // Our own copy of the SQL, released once it has run.
     std::string sqlText;
+    // The driver's message when a row failed after the first ones were
+    // shown; it is told once the window is up.
+    bool fetchFailed = false;
+    std::string fetchFailure;
     Focus focusTarget = Focus::None;
     // Distance of the copy button's left edge from the client's right edge.
     int copyButtonInset = 0;
