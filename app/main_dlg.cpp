@@ -257,10 +257,13 @@ void CMainDlg::OnConnect() {
 void CMainDlg::OnExecuteSql() {
     // Nothing is read or prepared before the command can run.
     if (curEdit->IsEmpty() || !conn.IsConnected()) return;
+    // Only white space is as good as nothing: the drivers answer an empty
+    // statement with a wrong or stale message.
+    std::string sql = CollapseWhitespace(curEdit->GetText());
+    if (sql.empty()) return;
     int slot = TakeSlot(kQueryResultGroup);
     if (slot < 0) return;
-    SetSlotWindow(kQueryResultGroup, slot,
-                  new CQueryResultDlg(*this, slot, CollapseWhitespace(curEdit->GetText()), curBuffer));
+    SetSlotWindow(kQueryResultGroup, slot, new CQueryResultDlg(*this, slot, sql, curBuffer));
 }
 
 void CMainDlg::OnWrapSql() { OpenTextResult(TextToolMode::Wrap); }

@@ -288,6 +288,33 @@ TEST_P(QueryResultDbTest, SlotsAreLimitedAndReusedAndTheLastClosedSizeIsSaved) {
     EXPECT_EQ(w->sqlEdit->font().pointSize(), 12);
 }
 
+// A row that fails in the middle: the rows before it stay, and the driver's
+// message comes in a message box over the shown window.
+TEST_P(QueryResultDbTest, AFailingRowKeepsTheRowsReadAndShowsTheDriversMessage) {
+    dlg->conn.Disconnect();
+    ASSERT_EQ(vetch_test::ConnectStreamingTo(dlg->conn, GetParam()), 0);
+    bool windowShownFirst = false;
+    platform::SetMessageBoxResponder([&](const platform::ShownMessage&) {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* w = qobject_cast<CQueryResultDlg*>(top);
+            if (w && w->isVisible() && w->list->Model().RowCount() == 2) windowShownFirst = true;
+        }
+        return platform::IDOK;
+    });
+    CQueryResultDlg* w = Run(*dlg, vetch_test::FailingThirdRowQuery(GetParam()));
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(ColumnText(*w, 0), (std::vector<std::string>{"  1", "  2"}));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].text.find(vetch_test::FailingThirdRowMessage(GetParam())), std::string::npos)
+        << Messages()[0].text;
+    EXPECT_EQ(Messages()[0].flags, 48);
+    EXPECT_TRUE(windowShownFirst);
+
+    // Rows that end normally bring no message.
+    ASSERT_NE(Run(*dlg, "select 1"), nullptr);
+    EXPECT_EQ(Messages().size(), 1u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Db, QueryResultDbTest, ::testing::ValuesIn(vetch_test::AllDbs()),
                          [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });
 
@@ -301,7 +328,30 @@ TEST_F(QueryResultTest, F5DoesNothingOnAnEmptyEditorOrWithoutAConnection) {
     dlg->curEdit->SetText("");
     QTest::keyClick(dlg->curEdit, Qt::Key_F5);
     EXPECT_EQ(Window(*dlg, 0), nullptr);
+    // Only white space is as good as nothing: no empty statement is sent.
+    dlg->curEdit->SetText(" \r\n\t  \r\n");
+    QTest::keyClick(dlg->curEdit, Qt::Key_F5);
+    EXPECT_EQ(Window(*dlg, 0), nullptr);
     EXPECT_TRUE(Messages().empty());
+    // Not even the message of a full slot group.
+    for (int i = 0; i < CMainDlg::kSlotsPerGroup; ++i) ASSERT_NE(Run(*dlg, "select 1"), nullptr);
+    dlg->curEdit->SetText("\t ");
+    QTest::keyClick(dlg->curEdit, Qt::Key_F5);
+    EXPECT_TRUE(Messages().empty());
+}
+
+// A long alias is cut to 127 bytes, between two characters, and the column
+// is as wide as what is left.
+TEST_F(QueryResultTest, LongColumnNamesAreCut) {
+    auto dlg = Open();
+    ASSERT_EQ(vetch_test::ConnectTo(dlg->conn, Db::Sqlite), 0);
+    std::string kanji;
+    for (int i = 0; i < 100; ++i) kanji += S("漢");
+    CQueryResultDlg* w = Run(*dlg, "select 1 as " + std::string(200, 'a') + ", 2 as \"" + kanji + "\"");
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(Captions(*w), (std::vector<std::string>{S("件数"), std::string(127, 'a'), kanji.substr(0, 126)}));
+    EXPECT_EQ(w->list->columnWidth(1), 127 * dlg->settings.fontSize);
+    EXPECT_EQ(w->list->columnWidth(2), 126 * dlg->settings.fontSize);
 }
 
 // Rows spill over into new chunks, and one row larger than a chunk gets one
