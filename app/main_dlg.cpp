@@ -8,6 +8,7 @@
 #include "platform/sjis_format.h"
 #include "resources/images.h"
 #include "resources/resource_ids.h"
+#include "results/batch_run_dlg.h"
 #include "results/query_result_dlg.h"
 #include "settings/connect_dlg.h"
 #include "texttools/text_result_dlg.h"
@@ -37,6 +38,7 @@ CMainDlg::CMainDlg(QWidget* parent) : CDialog(res::IDD_MAIN, parent) {
     MapCommand(res::ID_WRAP_SQL, [this] { OnWrapSql(); });
     MapCommand(res::ID_BREAK_SQL, [this] { OnBreakSql(); });
     MapCommand(res::ID_BREAK_AND_WRAP_SQL, [this] { OnBreakAndWrapSql(); });
+    MapCommand(res::ID_LOAD_RUNNER, [this] { OnLoadRunner(); });
     MapCommandRange(res::ID_BUFFER_1, res::ID_BUFFER_5, [this](int id) { OnSelectBuffer(id); });
     MapCommand(res::ID_EDIT_UNDO, [this] { OnEditUndo(); });
     MapCommand(res::ID_EDIT_CUT, [this] { OnEditCut(); });
@@ -264,6 +266,16 @@ void CMainDlg::OnExecuteSql() {
     int slot = TakeSlot(kQueryResultGroup);
     if (slot < 0) return;
     SetSlotWindow(kQueryResultGroup, slot, new CQueryResultDlg(*this, slot, sql, curBuffer));
+}
+
+void CMainDlg::OnLoadRunner() {
+    if (curEdit->IsEmpty() || !conn.IsConnected()) return;
+    const std::string script = CollapseWhitespace(curEdit->GetText());
+    // White space alone collapses to at most one space: no statement at all.
+    if (script.find_first_not_of(' ') == std::string::npos) return;
+    int slot = TakeSlot(kBatchRunGroup);
+    if (slot < 0) return;
+    SetSlotWindow(kBatchRunGroup, slot, new CBatchRunDlg(*this, slot, script, curBuffer));
 }
 
 void CMainDlg::OnWrapSql() { OpenTextResult(TextToolMode::Wrap); }

@@ -84,6 +84,7 @@ private:
     void OnWrapSql();
     void OnBreakSql();
     void OnBreakAndWrapSql();
+    void OnLoadRunner();
     void OpenTextResult(TextToolMode mode);
 
     // Editing commands (editor_commands.cpp).

@@ -46,6 +46,14 @@ const std::map<int, DlgTemplate>& Templates() {
                                   {-1, ControlKind::Static, "Copyright (C) vetch 開発者一同", 40, 25, 171, 8, kVisible},
                                   {1, ControlKind::DefButton, "OK", 178, 7, 50, 14, kVisible},
                               }});
+        t.emplace(res::IDD_BATCH_RUN,
+                  DlgTemplate{res::IDD_BATCH_RUN, "LoadRunner", 202, 266, "ＭＳ Ｐゴシック", 9, kPopupWindow, 0,
+                              {
+                                  {res::IDC_COPY, ControlKind::Button, "ｺﾋﾟｰ", 6, 7, 15, 19, kVisible},
+                                  {res::IDC_SELECT_ALL, ControlKind::Button, "すべて選択", 23, 7, 15, 19, 0},
+                                  {res::IDC_BATCH_LOG, ControlKind::ListBox, "", 6, 32, 189, 227,
+                                   kVisible | kBorder | kVScroll | kHScroll},
+                              }});
         t.emplace(res::IDD_CONNECT,
                   DlgTemplate{res::IDD_CONNECT, "DBへの接続", 216, 104, "ＭＳ Ｐゴシック", 9, kSystemMenu, 0,
                               {

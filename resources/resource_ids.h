@@ -9,6 +9,7 @@ constexpr int IDD_MAIN = 102;
 constexpr int IDD_TEXT_RESULT = 130;
 constexpr int IDD_QUERY_RESULT = 134;
 constexpr int IDD_CONNECT = 135;
+constexpr int IDD_BATCH_RUN = 155;
 
 // Menus, accelerator tables, strings, images.
 constexpr int IDR_MAIN_MENU = 140;
@@ -31,6 +32,7 @@ constexpr int IDC_SELECT_ALL = 1022;
 constexpr int IDC_HOST_STRING = 1006;
 constexpr int IDC_USER_NAME = 1007;
 constexpr int IDC_PASSWORD = 1008;
+constexpr int IDC_BATCH_LOG = 1042;
 
 // Commands of the main window.
 constexpr int ID_FILE_NEW = 32808;
