@@ -22,7 +22,7 @@
 #include "results/log_list.h"
 
 #include "platform/clipboard.h"
-#include "platform/codepage.h"
+#include "platform/sjis_format.h"
 
 #include <benchmark/benchmark.h>
 
@@ -252,7 +252,7 @@ int main(int argc, char** argv) {
         for (const std::string& s : statements) input << s << "\n";
     }
     std::string script;
-    for (const std::string& s : statements) script += platform::Utf8ToCp932(s) + ";\r\n";
+    for (const std::string& s : statements) script += platform::Sjis(s) + ";\r\n";
 
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (GetEnv("XDG_RUNTIME_DIR").empty()) {

@@ -1,18 +1,16 @@
 #include "results/batch_log.h"
 
-#include "platform/codepage.h"
+#include "platform/sjis_format.h"
 
 #include <algorithm>
 
 namespace results {
 
 std::string BatchOutcomeLine(int executeResult, int columnCount, std::string_view diagnostic) {
-    static const std::string kUpdated = platform::Utf8ToCp932("件 更新しました");
-    static const std::string kResultSet =
-        platform::Utf8ToCp932("複数の結果が返されます（本機能では結果を表示できません）");
-    static const std::string kSucceeded = platform::Utf8ToCp932("成功しました");
+    static const std::string kResultSet = platform::Sjis("複数の結果が返されます（本機能では結果を表示できません）");
+    static const std::string kSucceeded = platform::Sjis("成功しました");
     if (executeResult < 0) return std::string(diagnostic);
-    if (executeResult > 0) return std::to_string(executeResult) + kUpdated;
+    if (executeResult > 0) return platform::SjisFormat("%d件 更新しました", executeResult);
     return columnCount >= 1 ? kResultSet : kSucceeded;
 }
 

@@ -1,5 +1,5 @@
 #include "app/text_transforms.h"
-#include "platform/codepage.h"
+#include "platform/sjis_format.h"
 #include "results/batch_log.h"
 #include "results/script_split.h"
 
@@ -27,8 +27,8 @@ TEST(BatchScript, SemicolonsInsideQuotesStayInTheirStatement) {
     // Only single quotes count.
     EXPECT_EQ(Sent("select \"a;b\" from t"), (Statements{"select \"a", "b\" from t"}));
     // CP932 trail bytes are never quotes or semicolons.
-    const std::string kana = platform::Utf8ToCp932("select 'ソ表;' from 表; select 2");
-    EXPECT_EQ(SplitScript(kana), (Statements{platform::Utf8ToCp932("select 'ソ表;' from 表"), "select 2"}));
+    const std::string kana = platform::Sjis("select 'ソ表;' from 表; select 2");
+    EXPECT_EQ(SplitScript(kana), (Statements{platform::Sjis("select 'ソ表;' from 表"), "select 2"}));
 }
 
 TEST(BatchScript, EmptyStatementsAndTheEndOfTheScript) {
@@ -64,12 +64,12 @@ TEST(BatchScript, StopsBeforeTheNextStatementWhenAsked) {
 
 TEST(BatchLog, OutcomeLines) {
     using results::BatchOutcomeLine;
-    EXPECT_EQ(BatchOutcomeLine(3, 0, ""), platform::Utf8ToCp932("3件 更新しました"));
-    EXPECT_EQ(BatchOutcomeLine(1, 0, ""), platform::Utf8ToCp932("1件 更新しました"));
+    EXPECT_EQ(BatchOutcomeLine(3, 0, ""), platform::Sjis("3件 更新しました"));
+    EXPECT_EQ(BatchOutcomeLine(1, 0, ""), platform::Sjis("1件 更新しました"));
     EXPECT_EQ(BatchOutcomeLine(0, 2, ""),
-              platform::Utf8ToCp932("複数の結果が返されます（本機能では結果を表示できません）"));
-    EXPECT_EQ(BatchOutcomeLine(0, 0, ""), platform::Utf8ToCp932("成功しました"));
-    const std::string message = platform::Utf8ToCp932("no such table: 表");
+              platform::Sjis("複数の結果が返されます（本機能では結果を表示できません）"));
+    EXPECT_EQ(BatchOutcomeLine(0, 0, ""), platform::Sjis("成功しました"));
+    const std::string message = platform::Sjis("no such table: 表");
     EXPECT_EQ(BatchOutcomeLine(-1, 0, message), message);
     EXPECT_EQ(BatchOutcomeLine(-1, 3, ""), "");
 }
