@@ -51,7 +51,7 @@ QWidget* CBatchRunDlg::CreateControl(const platform::DlgControl& control, QWidge
 }
 
 void CBatchRunDlg::ApplyFont() {
-    listFont = platform::PointFont(platform::kGothicFace, settings->fontSize * 10);
+    listFont = platform::WindowFont(settings->fontSize);
     log->setFont(listFont);
 }
 
