@@ -1,0 +1,1 @@
+insert into t values ('a;b'); select 'it''s; here' ;; update t set a = '•\;' ; '

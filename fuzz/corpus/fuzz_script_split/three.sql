@@ -1,0 +1,1 @@
+create table t (a int); insert into t values (1); select * from t 
