@@ -5,11 +5,14 @@
 // and F5 runs. These tests stop and start a server of their own.
 #include "app/main_dlg.h"
 #include "resources/resource_ids.h"
+#include "results/batch_run_dlg.h"
+#include "results/log_list.h"
 #include "results/query_result_dlg.h"
 #include "support/gui_test.h"
 #include "support/odbc_env.h"
 #include "support/pg_server.h"
 
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -132,6 +135,20 @@ protected:
         if (m.ColumnCount() != 1 || m.Column(0).caption != "Message" || m.RowCount() != 1) return "";
         return std::string(m.CellText(0, 0));
     }
+    // Types the script and presses F10; the batch run window it opened.
+    CBatchRunDlg* RunBatch(const std::string& script) {
+        dlg->curEdit->SetText(script);
+        QTest::keyClick(dlg->curEdit, Qt::Key_F10);
+        return qobject_cast<CBatchRunDlg*>(dlg->SlotWindow(CMainDlg::kBatchRunGroup, 0));
+    }
+    // Serves the window's log hand-over until the run has ended.
+    static bool WaitFinished(CBatchRunDlg* w, int ms) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!w->IsFinished() && timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        Pump();  // the last lines
+        return w->IsFinished();
+    }
     static void Close(CQueryResultDlg* w) {
         w->close();
         Pump();
@@ -213,6 +230,46 @@ TEST_F(ServerFaultTest, ServerStoppedDuringAnF5Query) {
 
     ASSERT_TRUE(server->Restart());
     ExpectReconnectAndF5();
+}
+
+TEST_F(ServerFaultTest, ServerStoppedDuringABatchRun) {
+    Deadline deadline(60s);
+    std::atomic<bool> stopped{false};
+    std::thread killer([&] {
+        if (server->WaitFor(kActiveSleep, "1", 10000)) stopped = server->StopImmediately();
+    });
+    CBatchRunDlg* w = RunBatch("select 1; select pg_sleep(20); select 2; select 3");
+    ASSERT_NE(w, nullptr);
+    const bool finished = WaitFinished(w, 15000);
+    killer.join();
+    ASSERT_TRUE(stopped) << "the statement never ran, or the server did not stop";
+    ASSERT_TRUE(finished) << "the run did not end after the server went";
+
+    // Each statement and its outcome: the first ran, the second met the
+    // stop, the two after it found the connection gone.
+    const std::vector<std::string> log = w->log->Lines();
+    ASSERT_EQ(log.size(), 8u);
+    EXPECT_EQ(log[0], "select 1");
+    EXPECT_EQ(log[2], "select pg_sleep(20)");
+    EXPECT_CONTAINS(log[3], "server closed the connection unexpectedly");
+    EXPECT_EQ(log[4], "select 2");
+    EXPECT_CONTAINS(log[5], "connection lost");
+    EXPECT_CONTAINS(log[7], "connection lost");
+
+    // The log copies and the window closes.
+    QTest::keyClick(w->log, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(w->log->CopySelectedText().substr(0, 10), "select 1\r\n");
+    w->close();
+    Pump();
+    EXPECT_EQ(dlg->SlotWindow(CMainDlg::kBatchRunGroup, 0), nullptr) << "the batch run window did not close";
+
+    ASSERT_TRUE(server->Restart());
+    ExpectReconnectAndF5();
+    // And a batch run works again.
+    CBatchRunDlg* again = RunBatch("select 1; select 2");
+    ASSERT_NE(again, nullptr);
+    ASSERT_TRUE(WaitFinished(again, 15000));
+    EXPECT_EQ(again->log->Lines().size(), 4u);
 }
 
 TEST_F(ServerFaultTest, SessionEndedByTheServer) {
