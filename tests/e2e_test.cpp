@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -23,6 +24,7 @@ const char kMainTitle[] = "^vetch .*ｳｨﾝﾄﾞｳ";
 const char kConnectTitle[] = "^DBへの接続$";
 const char kQueryTitle[] = "^SQL 結果表示";
 const char kTextTitle[] = "^文字列処理 結果表示";
+const char kBatchTitle[] = "^LoadRunner";
 
 
 class EndToEndTest : public ::testing::Test {
@@ -87,6 +89,17 @@ protected:
         x->Keys(main, keys);
         return x->WaitForNewWindow(titleRegex, known);
     }
+    // Ctrl+A, Ctrl+C in a window until the clipboard text has lines lines
+    // (a batch run's log grows while it runs); the last text copied.
+    std::string CopyAllOnceComplete(const std::string& window, size_t lines) {
+        const auto end = std::chrono::steady_clock::now() + 20s;
+        std::string text;
+        do {
+            text = CopyAll(window);
+            if (static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) >= lines) break;
+        } while (std::chrono::steady_clock::now() < end);
+        return text;
+    }
     // Ctrl+A, Ctrl+C in a window; what reached the clipboard.
     std::string CopyAll(const std::string& window) {
         x->MarkClipboard();
@@ -144,6 +157,16 @@ TEST_F(EndToEndTest, JapaneseTypedComesBackByteForByte) {
     const std::string result = Open("F5", kQueryTitle);
     ASSERT_NE(result, "");
     EXPECT_EQ(CopyAll(result), "件数\t名前\r\n  1\t" + japanese + "\r\n");
+}
+
+TEST_F(EndToEndTest, F10RunsAThreeStatementScriptAndLogsEachOutcome) {
+    TypeSql("create table e2e_batch (a int);\ninsert into e2e_batch values (1);\nselect * from e2e_batch");
+    const std::string batch = Open("F10", kBatchTitle);
+    ASSERT_NE(batch, "") << "F10 opened no batch run window";
+    EXPECT_EQ(CopyAllOnceComplete(batch, 6),
+              "create table e2e_batch (a int)\r\n成功しました\r\n"
+              "insert into e2e_batch values (1)\r\n1件 更新しました\r\n"
+              "select * from e2e_batch\r\n複数の結果が返されます（本機能では結果を表示できません）\r\n");
 }
 
 }  // namespace
