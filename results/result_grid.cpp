@@ -5,6 +5,7 @@
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QMouseEvent>
 
 namespace results {
 
@@ -169,6 +170,11 @@ std::string ResultGrid::CopySelectedText() const {
 void ResultGrid::focusInEvent(QFocusEvent* event) {
     QTableView::focusInEvent(event);
     emit FocusGained();
+}
+
+void ResultGrid::mouseReleaseEvent(QMouseEvent* event) {
+    QTableView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton) emit Clicked();
 }
 
 void ResultGrid::changeEvent(QEvent* event) {

@@ -101,9 +101,13 @@ public:
 
 signals:
     void FocusGained();
+    // A left-button click in the rows' area, on a row or on empty space,
+    // after the click has changed the selection. Keyboard moves do not click.
+    void Clicked();
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
