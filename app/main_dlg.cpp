@@ -9,6 +9,7 @@
 #include "resources/images.h"
 #include "resources/resource_ids.h"
 #include "results/batch_run_dlg.h"
+#include "results/db_info_dlg.h"
 #include "results/query_result_dlg.h"
 #include "settings/connect_dlg.h"
 #include "texttools/text_result_dlg.h"
@@ -35,6 +36,7 @@ CMainDlg::CMainDlg(QWidget* parent) : CDialog(res::IDD_MAIN, parent) {
     MapCommand(res::ID_APP_EXIT, [this] { OnAppExit(); });
     MapCommand(res::ID_CONNECT, [this] { OnConnect(); });
     MapCommand(res::ID_EXECUTE_SQL, [this] { OnExecuteSql(); });
+    MapCommand(res::ID_DATABASE_INFO, [this] { OnDatabaseInfo(); });
     MapCommand(res::ID_WRAP_SQL, [this] { OnWrapSql(); });
     MapCommand(res::ID_BREAK_SQL, [this] { OnBreakSql(); });
     MapCommand(res::ID_BREAK_AND_WRAP_SQL, [this] { OnBreakAndWrapSql(); });
@@ -276,6 +278,13 @@ void CMainDlg::OnLoadRunner() {
     int slot = TakeSlot(kBatchRunGroup);
     if (slot < 0) return;
     SetSlotWindow(kBatchRunGroup, slot, new CBatchRunDlg(*this, slot, script, curBuffer));
+}
+
+void CMainDlg::OnDatabaseInfo() {
+    if (!conn.IsConnected()) return;
+    int slot = TakeSlot(kDbInfoGroup);
+    if (slot < 0) return;
+    SetSlotWindow(kDbInfoGroup, slot, new CDbInfoDlg(*this, slot, curBuffer));
 }
 
 void CMainDlg::OnWrapSql() { OpenTextResult(TextToolMode::Wrap); }

@@ -81,6 +81,7 @@ private:
     void OnAppExit();
     void OnConnect();
     void OnExecuteSql();
+    void OnDatabaseInfo();
     void OnWrapSql();
     void OnBreakSql();
     void OnBreakAndWrapSql();

@@ -54,6 +54,20 @@ const std::map<int, DlgTemplate>& Templates() {
                                   {res::IDC_BATCH_LOG, ControlKind::ListBox, "", 6, 32, 189, 227,
                                    kVisible | kBorder | kVScroll | kHScroll},
                               }});
+        t.emplace(res::IDD_DB_INFO,
+                  DlgTemplate{res::IDD_DB_INFO, "ﾃﾞｰﾀﾍﾞｰｽ情報", 301, 200, "ＭＳ ゴシック", 10, kPopupWindow, 0,
+                              {
+                                  {-1, ControlKind::Static, "ｽｷｰﾏ名 ：", 5, 7, 40, 10, kVisible},
+                                  {res::IDC_SCHEMA, ControlKind::Edit, "", 45, 5, 60, 12,
+                                   kVisible | kBorder | kAutoHScroll},
+                                  {res::IDC_OBJECT_KIND, ControlKind::ComboList, "", 110, 5, 70, 60, kVisible | kVScroll,
+                                   {"ﾃｰﾌﾞﾙ情報", "ﾌﾟﾛｼｰｼﾞｬｰ情報"}},
+                                  {res::IDC_DETAIL_KIND, ControlKind::ComboList, "", 185, 5, 60, 60, kVisible | kVScroll},
+                                  {res::IDC_COPY, ControlKind::Button, "ｺﾋﾟｰ", 270, 4, 15, 16, kVisible},
+                                  {res::IDC_SELECT_ALL, ControlKind::Button, "すべて選択", 250, 4, 15, 16, 0},
+                                  {res::IDC_OBJECT_LIST, ControlKind::ListView, "", 5, 24, 115, 170, kVisible | kBorder},
+                                  {res::IDC_DETAIL_LIST, ControlKind::ListView, "", 125, 24, 170, 170, kVisible | kBorder},
+                              }});
         t.emplace(res::IDD_CONNECT,
                   DlgTemplate{res::IDD_CONNECT, "DBへの接続", 216, 104, "ＭＳ Ｐゴシック", 9, kSystemMenu, 0,
                               {

@@ -10,6 +10,7 @@ constexpr int IDD_TEXT_RESULT = 130;
 constexpr int IDD_QUERY_RESULT = 134;
 constexpr int IDD_CONNECT = 135;
 constexpr int IDD_BATCH_RUN = 155;
+constexpr int IDD_DB_INFO = 136;
 
 // Menus, accelerator tables, strings, images.
 constexpr int IDR_MAIN_MENU = 140;
@@ -33,6 +34,11 @@ constexpr int IDC_HOST_STRING = 1006;
 constexpr int IDC_USER_NAME = 1007;
 constexpr int IDC_PASSWORD = 1008;
 constexpr int IDC_BATCH_LOG = 1042;
+constexpr int IDC_OBJECT_LIST = 1015;
+constexpr int IDC_DETAIL_LIST = 1016;
+constexpr int IDC_DETAIL_KIND = 1017;
+constexpr int IDC_OBJECT_KIND = 1018;
+constexpr int IDC_SCHEMA = 1019;
 
 // Commands of the main window.
 constexpr int ID_FILE_NEW = 32808;

@@ -1,0 +1,190 @@
+#include "results/db_info_dlg.h"
+
+#include "app/clipboard_writer.h"
+#include "db/statement_scope.h"
+#include "platform/combo_box.h"
+#include "platform/fonts.h"
+#include "platform/qtext.h"
+#include "resources/resource_ids.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+// The caption stays "ﾃﾞｰﾀﾍﾞｰｽ情報", without the buffer number.
+constexpr CResultWindow::Kind kKind{res::IDD_DB_INFO, ResultWindowHost::kDbInfoGroup, AppSettings::kDbInfo, false,
+                                    false};
+
+// Column of an object answer holding the name the detail questions take:
+// the third answer column (TABLE_NAME, PROCEDURE_NAME), after "件数". Found
+// by position, since drivers spell the captions as they like.
+constexpr int kNameColumn = 3;
+
+}  // namespace
+
+CDbInfoDlg::CDbInfoDlg(ResultWindowHost& host, int slotIndex, int bufferNumber)
+    : CResultWindow(kKind, host, slotIndex, bufferNumber) {
+    MapCommand(res::IDC_COPY, [this] { OnCopy(); });
+    MapCommand(res::IDC_SELECT_ALL, [this] { OnSelectAll(); });
+    Open();
+}
+
+QWidget* CDbInfoDlg::CreateControl(const platform::DlgControl& control, QWidget* parent) {
+    if (control.id == res::IDC_OBJECT_LIST || control.id == res::IDC_DETAIL_LIST) {
+        const bool objects = control.id == res::IDC_OBJECT_LIST;
+        auto* list = new results::ResultGrid(parent);
+        const Focus target = objects ? Focus::ObjectList : Focus::DetailList;
+        connect(list, &results::ResultGrid::FocusGained, this, [this, target] { focusTarget = target; });
+        (objects ? objectList : detailList) = list;
+        return list;
+    }
+    QWidget* widget = CResultWindow::CreateControl(control, parent);
+    if (control.id == res::IDC_SCHEMA) {
+        schemaEdit = qobject_cast<QLineEdit*>(widget);
+        schemaEdit->installEventFilter(this);
+    } else if (control.id == res::IDC_OBJECT_KIND) {
+        objectKindCombo = qobject_cast<QComboBox*>(widget);
+    } else if (control.id == res::IDC_DETAIL_KIND) {
+        detailKindCombo = qobject_cast<QComboBox*>(widget);
+    } else if (control.id == res::IDC_COPY) {
+        copyButton = qobject_cast<QPushButton*>(widget);
+    }
+    return widget;
+}
+
+void CDbInfoDlg::OnInitWindow() {
+    schema.clear();
+    objectKind = 0;
+    detailKind = 0;
+    focusTarget = Focus::None;
+    objectList->ShowMessageColumn();
+    detailList->ShowMessageColumn();
+    schemaEdit->setText(platform::Cp932ToQString(settings->userName));
+
+    connect(objectKindCombo, &QComboBox::currentIndexChanged, this, [this] { OnObjectKindChosen(); });
+    connect(detailKindCombo, &QComboBox::currentIndexChanged, this, [this] { LoadDetails(); });
+    connect(objectList, &results::ResultGrid::Clicked, this, [this] { Pick(); });
+}
+
+void CDbInfoDlg::ApplyFont() {
+    objectListFont = platform::WindowFont(settings->fontSize);
+    detailListFont = platform::WindowFont(settings->fontSize);
+    objectList->setFont(objectListFont);
+    detailList->setFont(detailListFont);
+}
+
+void CDbInfoDlg::Layout() {
+    const int width = std::max(0, ClientWidth());
+    const int height = std::max(0, ClientHeight() - 55);
+    // The integer part of 0.4 x the width.
+    const int w = width * 2 / 5;
+    objectList->setGeometry(8, 45, w, height);
+    detailList->setGeometry(15 + w, 45, std::max(0, width - w - 24), height);
+}
+
+void CDbInfoDlg::CheckSchema() {
+    const std::string text = platform::QStringToCp932(schemaEdit->text());
+    const bool changed = results::SchemaDiffers(schema, text) && platform::ComboSelection(objectKindCombo) >= 0;
+    // A change of letter case alone is kept, though it loads nothing.
+    schema = text;
+    if (changed) LoadObjects();
+}
+
+void CDbInfoDlg::OnObjectKindChosen() {
+    // The schema shown is the one asked for, even when the edit never had
+    // the focus to lose (the proposed user name, or a kind chosen with the
+    // mouse wheel while typing).
+    schema = platform::QStringToCp932(schemaEdit->text());
+    LoadObjects();
+}
+
+void CDbInfoDlg::LoadObjects() {
+    objectKind = platform::ComboSelection(objectKindCombo);
+    const std::optional<results::CatalogQuery> query = results::ObjectQuery(objectKind);
+    if (!query) return;
+    // The program's own changes of the detail kind load nothing.
+    const QSignalBlocker quiet(detailKindCombo);
+    platform::ResetComboItems(detailKindCombo);
+    if (objectKind == results::kTableObjects) {
+        for (const char* item : {"項目情報", "主ｷｰ情報", "索引情報"}) {
+            platform::AddComboItem(detailKindCombo, platform::Sjis(item));
+        }
+    } else {
+        platform::AddComboItem(detailKindCombo, platform::Sjis("項目情報"));
+    }
+    objectList->Model().Clear();
+    selectedName.clear();
+    detailList->ShowMessageColumn();
+    RunCatalogQuery(*query, objectList);
+    platform::SelectComboItem(detailKindCombo, 0);
+}
+
+void CDbInfoDlg::Pick() {
+    const std::vector<int> rows = objectList->SelectedRows();
+    const results::ResultGridModel& model = objectList->Model();
+    selectedName.clear();
+    if (!rows.empty() && model.ColumnCount() > kNameColumn) selectedName = model.CellText(rows.front(), kNameColumn);
+    LoadDetails();
+}
+
+void CDbInfoDlg::LoadDetails() {
+    if (selectedName.empty()) return;
+    detailKind = platform::ComboSelection(detailKindCombo);
+    detailList->Model().Clear();
+    const std::optional<results::CatalogQuery> query = results::DetailQuery(objectKind, detailKind);
+    if (query) RunCatalogQuery(*query, detailList);
+}
+
+void CDbInfoDlg::RunCatalogQuery(results::CatalogQuery query, results::ResultGrid* target) {
+    std::string message;
+    {
+        // The whole allocate -> ask -> read -> free sequence holds the
+        // connection, so no batch statement runs in between; the answer is
+        // read whole, and the open window keeps nothing of the database.
+        db::StatementScope statement(*conn);
+        if (results::RunCatalogCall(*statement, query, schema, selectedName) < 0) {
+            message = DiagnosticMessage(*statement, SQL_HANDLE_STMT);
+        } else if (statement->GetColumnCount() > 0) {
+            target->ShowAnswer(*statement, settings->fontSize, settings->resultMax);
+            return;
+        } else {
+            message = platform::Sjis("成功しました");
+        }
+    }
+    target->ShowMessage(message);
+}
+
+results::ResultGrid* CDbInfoDlg::FocusedList() const {
+    if (focusTarget == Focus::ObjectList) return objectList;
+    if (focusTarget == Focus::DetailList) return detailList;
+    return nullptr;
+}
+
+void CDbInfoDlg::OnCopy() {
+    results::ResultGrid* list = FocusedList();
+    if (!list) return;
+    const std::string text = list->CopySelectedText();
+    if (!text.empty()) clipboard->CopyTextToClipboard(this, text);
+}
+
+void CDbInfoDlg::OnSelectAll() {
+    if (results::ResultGrid* list = FocusedList()) list->SelectAllRows();
+}
+
+bool CDbInfoDlg::eventFilter(QObject* watched, QEvent* event) {
+    // Leaving the edit takes its schema; a context menu only borrows the
+    // focus, and a window being destroyed asks nothing more.
+    if (watched == schemaEdit && event->type() == QEvent::FocusOut && !IsDestroyed() &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        CheckSchema();
+    }
+    return CResultWindow::eventFilter(watched, event);
+}

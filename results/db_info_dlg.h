@@ -1,0 +1,71 @@
+// CDbInfoDlg: the modeless catalogue browser of the open connection. The
+// left list shows the tables or procedures of a schema, the right one the
+// columns, primary key or unique indexes of the one clicked (a procedure's
+// parameters and result columns), each under the driver's own column names.
+#pragma once
+
+#include "app/result_window.h"
+#include "results/catalog_query.h"
+#include "results/result_grid.h"
+
+#include <QFont>
+
+#include <cstdint>
+#include <string>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+class CDbInfoDlg : public CResultWindow {
+    Q_OBJECT
+
+public:
+    // Which list copy and select-all act on: the one that last had the focus.
+    enum class Focus : int32_t { None = 0, ObjectList = 1, DetailList = 2 };
+
+    // Creates and shows the window; it asks the database nothing until a
+    // kind is chosen.
+    CDbInfoDlg(ResultWindowHost& host, int slotIndex, int bufferNumber);
+
+    // Re-creates both lists' fonts from the font size setting.
+    void ApplyFont() override;
+
+    // The table or procedure name last picked in the object list.
+    const std::string& SelectedName() const { return selectedName; }
+    // The schema text last taken from the schema edit.
+    const std::string& Schema() const { return schema; }
+    Focus FocusTarget() const { return focusTarget; }
+
+    QPushButton* copyButton = nullptr;
+    QLineEdit* schemaEdit = nullptr;
+    QComboBox* detailKindCombo = nullptr;
+    QComboBox* objectKindCombo = nullptr;
+    results::ResultGrid* objectList = nullptr;
+    results::ResultGrid* detailList = nullptr;
+
+protected:
+    void Layout() override;
+    void OnInitWindow() override;
+    QWidget* CreateControl(const platform::DlgControl& control, QWidget* parent) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CheckSchema();
+    void OnObjectKindChosen();
+    void LoadObjects();
+    void LoadDetails();
+    void Pick();
+    void RunCatalogQuery(results::CatalogQuery query, results::ResultGrid* target);
+    results::ResultGrid* FocusedList() const;
+    void OnCopy();
+    void OnSelectAll();
+
+    std::string schema;
+    int32_t objectKind = 0;
+    int32_t detailKind = 0;
+    Focus focusTarget = Focus::None;
+    std::string selectedName;
+    QFont objectListFont;
+    QFont detailListFont;
+};

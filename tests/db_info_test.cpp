@@ -1,0 +1,320 @@
+#include "app/main_dlg.h"
+#include "db/statement_scope.h"
+#include "platform/clipboard.h"
+#include "resources/resource_ids.h"
+#include "results/catalog_query.h"
+#include "results/db_info_dlg.h"
+#include "support/gui_test.h"
+#include "support/odbc_env.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using results::ResultGrid;
+using vetch_test::Db;
+using Texts = std::vector<std::string>;
+
+// List columns of the catalogue answers (column 0 numbers the rows).
+constexpr int kSchemaColumn = 2;
+constexpr int kNameColumn = 3;     // TABLE_NAME, PROCEDURE_NAME
+constexpr int kColumnName = 4;     // COLUMN_NAME of the detail answers
+constexpr int kIndexName = 6;
+
+TEST(SchemaDiffers, OnlyTheCaseOfAsciiLettersIsIgnored) {
+    EXPECT_FALSE(results::SchemaDiffers("vetch", "VeTcH"));
+    EXPECT_TRUE(results::SchemaDiffers("vetch", "vetch2"));
+    EXPECT_TRUE(results::SchemaDiffers("vetch", ""));
+    // "ア" (83 41) and "ヂ" (83 61) differ only in a trail byte that is an ASCII letter's code.
+    EXPECT_TRUE(results::SchemaDiffers("\x83\x41", "\x83\x61"));
+}
+
+class DbInfoTest : public GuiTest, public ::testing::WithParamInterface<Db> {
+protected:
+    // The demo data source's schema, once, in this program's SQLite database.
+    static void SetUpTestSuite() {
+        static bool loaded = false;
+        if (std::exchange(loaded, true)) return;
+        const std::string command = std::string("sqlite3 -bail '") + vetch_test::SqliteDatabasePath() + "' < '" +
+                                    VETCH_SOURCE_DIR + "/scripts/sample-db.sql'";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    void SetUp() override {
+        GuiTest::SetUp();
+        VETCH_REQUIRE_DB(GetParam());
+        dlg = std::make_unique<CMainDlg>();
+        dlg->Create(nullptr);
+        Pump();  // the connect dialog opened at start is cancelled
+        ASSERT_EQ(vetch_test::ConnectTo(dlg->conn, GetParam()), 0);
+        dlg->settings.userName = "vetch";  // the schema the window proposes
+    }
+    void TearDown() override {
+        dlg.reset();
+        GuiTest::TearDown();
+    }
+    bool Pg() const { return GetParam() == Db::Postgres; }
+
+    CDbInfoDlg* Window(int slot) const {
+        return qobject_cast<CDbInfoDlg*>(dlg->SlotWindow(CMainDlg::kDbInfoGroup, slot));
+    }
+    // Ctrl+I in the editor; the window in the first free slot, or null.
+    CDbInfoDlg* Open() {
+        int slot = 0;
+        while (slot < CMainDlg::kSlotsPerGroup && Window(slot)) ++slot;
+        QTest::keyClick(dlg->curEdit, Qt::Key_I, Qt::ControlModifier);
+        return slot < CMainDlg::kSlotsPerGroup ? Window(slot) : nullptr;
+    }
+    static Texts Captions(const ResultGrid* list) {
+        Texts out;
+        for (int c = 0; c < list->Model().ColumnCount(); ++c) out.push_back(list->Model().Column(c).caption);
+        return out;
+    }
+    static Texts Column(const ResultGrid* list, int column) {
+        Texts out;
+        for (int r = 0; r < list->Model().RowCount(); ++r) out.emplace_back(list->Model().CellText(r, column));
+        return out;
+    }
+    static bool Holds(const Texts& texts, const std::string& text) {
+        return std::find(texts.begin(), texts.end(), text) != texts.end();
+    }
+    static void Click(ResultGrid* list, const std::string& name) {
+        const Texts names = Column(list, kNameColumn);
+        const int row = static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+        ASSERT_LT(row, static_cast<int>(names.size())) << name;
+        const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+    static void Focus(CDbInfoDlg* w, QWidget* control) {
+        QApplication::setActiveWindow(w);
+        control->setFocus();
+    }
+    // Types a schema, presses Enter, and leaves the edit for the object list.
+    static void EnterSchema(CDbInfoDlg* w, const std::string& cp932) {
+        Focus(w, w->schemaEdit);
+        w->schemaEdit->setText(platform::Cp932ToQString(cp932));
+        QTest::keyClick(w->schemaEdit, Qt::Key_Return);
+        w->objectList->setFocus();
+    }
+
+    std::unique_ptr<CMainDlg> dlg;
+};
+
+TEST_P(DbInfoTest, ListsTablesAndThePickedTablesColumnsKeysAndUniqueIndexesAndCopiesThem) {
+    CDbInfoDlg* w = Open();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->GetWindowText(), S("ﾃﾞｰﾀﾍﾞｰｽ情報"));
+    EXPECT_EQ(w->schemaEdit->text(), "vetch");
+    EXPECT_EQ(w->objectKindCombo->currentText(), "");
+    EXPECT_EQ(w->detailKindCombo->count(), 0);
+    EXPECT_EQ(Captions(w->objectList), Texts{"Message"});
+    EXPECT_EQ(Captions(w->detailList), Texts{"Message"});
+
+    w->objectKindCombo->setCurrentIndex(results::kTableObjects);
+    EXPECT_EQ(w->objectKindCombo->currentText(), QString::fromUtf8("ﾃｰﾌﾞﾙ情報"));
+    EXPECT_EQ(Captions(w->objectList), (Texts{S("件数"), "TABLE_CAT", "TABLE_SCHEM", "TABLE_NAME", "TABLE_TYPE", "REMARKS"}));
+    EXPECT_EQ(w->objectList->columnWidth(0), 40);
+    EXPECT_EQ(w->objectList->columnWidth(kNameColumn), 100);
+    EXPECT_EQ(Column(w->objectList, kNameColumn),
+              Pg() ? (Texts{"customer_orders", "customers", "orders", S("商品")})
+                   : (Texts{"departments", "employees", S("商品"), S("売上"), S("売上明細")}));
+    EXPECT_EQ(w->objectList->model()->index(Pg() ? 3 : 2, kNameColumn).data().toString(), QString::fromUtf8("商品"));
+    EXPECT_EQ(w->detailKindCombo->currentText(), QString::fromUtf8("項目情報"));
+
+    Click(w->objectList, S("商品"));
+    EXPECT_EQ(Captions(w->detailList)[kColumnName], "COLUMN_NAME");
+    EXPECT_EQ(Column(w->detailList, kColumnName), Pg() ? (Texts{S("商品コード"), S("商品名"), S("価格")})
+                                                      : (Texts{S("商品コード"), S("商品名"), S("単価"), S("備考")}));
+    w->detailKindCombo->setCurrentIndex(results::kPrimaryKeyDetails);
+    EXPECT_EQ(Column(w->detailList, kColumnName), Texts{S("商品コード")});
+    Click(w->objectList, Pg() ? "customers" : "employees");
+    w->detailKindCombo->setCurrentIndex(results::kIndexDetails);
+    const Texts indexes = Column(w->detailList, kIndexName);
+    EXPECT_TRUE(Holds(indexes, Pg() ? "customers_email_key" : "employees_email"));
+    EXPECT_FALSE(Holds(indexes, Pg() ? "customers_city_idx" : "employees_dept"));  // not unique
+
+    // Copy acts on the list that last had the focus, and only on selected rows.
+    platform::SetClipboardText("untouched");
+    QTest::mouseClick(w->copyButton, Qt::LeftButton);  // no list had the focus yet
+    EXPECT_EQ(platform::GetClipboardText(), "untouched");
+    Click(w->objectList, S("商品"));
+    Focus(w, w->objectList);
+    QTest::keyClick(w->objectList, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(platform::GetClipboardText(),
+              S("件数\tTABLE_CAT\tTABLE_SCHEM\tTABLE_NAME\tTABLE_TYPE\tREMARKS\r\n") +
+                  (Pg() ? S("  4\tvetchdb\tvetch\t商品\tTABLE\t\r\n") : S("  3\t\t\t商品\tTABLE\t\r\n")));
+    platform::SetClipboardText("untouched");
+    Focus(w, w->detailList);
+    QTest::keyClick(w->detailList, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(platform::GetClipboardText(), "untouched");
+    QTest::keyClick(w->detailList, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(w->detailList, Qt::Key_C, Qt::ControlModifier);
+    const std::string copied = platform::GetClipboardText();
+    EXPECT_EQ(copied.rfind(S("件数\tTABLE_CAT\t"), 0), 0u) << copied;
+    EXPECT_NE(copied.find(S("\t商品コード\t")), std::string::npos) << copied;
+
+    QTest::keyClick(w->objectList, Qt::Key_Escape);  // closes nothing
+    Pump();
+    EXPECT_EQ(Window(0), w);
+}
+
+TEST_P(DbInfoTest, OnlyAClickPicksAndSwitchingTheKindEmptiesThePick) {
+    CDbInfoDlg* w = Open();
+    ASSERT_NE(w, nullptr);
+    w->objectKindCombo->setCurrentIndex(results::kTableObjects);
+    ResultGrid* objects = w->objectList;
+    const std::string first(objects->Model().CellText(0, kNameColumn));
+    Click(objects, first);
+    EXPECT_EQ(w->SelectedName(), first);
+    const Texts columns = Column(w->detailList, kColumnName);
+    ASSERT_FALSE(columns.empty());
+
+    Focus(w, objects);
+    QTest::keyClick(objects, Qt::Key_Down);
+    EXPECT_EQ(objects->SelectedRows(), std::vector<int>{1});
+    EXPECT_EQ(w->SelectedName(), first);
+    // A click below the last row selects nothing, forgets the pick and keeps the details.
+    QTest::mouseClick(objects->viewport(), Qt::LeftButton, {}, QPoint(5, objects->viewport()->height() - 3));
+    EXPECT_TRUE(objects->SelectedRows().empty());
+    EXPECT_EQ(w->SelectedName(), "");
+    w->detailKindCombo->setCurrentIndex(results::kPrimaryKeyDetails);
+    EXPECT_EQ(Column(w->detailList, kColumnName), columns);
+
+    Click(objects, first);
+    w->objectKindCombo->setCurrentIndex(results::kProcedureObjects);
+    EXPECT_EQ(w->SelectedName(), "");
+    EXPECT_EQ(Captions(w->detailList), Texts{"Message"});
+    EXPECT_EQ(w->detailList->Model().RowCount(), 0);
+    EXPECT_EQ(w->detailKindCombo->count(), 1);
+    EXPECT_EQ(w->detailKindCombo->currentText(), QString::fromUtf8("項目情報"));
+    // The driver's own spelling of its captions.
+    EXPECT_EQ(Captions(objects)[kNameColumn], Pg() ? "procedure_name" : "PROCEDURE_NAME");
+}
+
+// A worker runs statements one after another on the shared connection, as a
+// batch run does; catalogue questions never land inside one, nor it inside them.
+TEST_P(DbInfoTest, CatalogueQueriesNeverInterleaveWithAWorkersStatements) {
+    CDbInfoDlg* w = Open();
+    ASSERT_NE(w, nullptr);
+    w->objectKindCombo->setCurrentIndex(results::kTableObjects);
+    const Texts tables = Column(w->objectList, kNameColumn);
+    const std::string sql = Pg() ? "SELECT count(*) FROM vetch.customers" : "SELECT count(*) FROM employees";
+    std::atomic<bool> stop{false};
+    std::atomic<int> statements{0}, wrong{0};
+    std::thread worker([&] {
+        for (; !stop; ++statements) {
+            db::StatementScope statement(dlg->conn);
+            std::string value;
+            const bool read = statement->Execute(sql) == 0 && statement->GetValue(0, value) == 0;
+            if (!read || value != (Pg() ? "3" : "7")) ++wrong;
+        }
+    });
+    for (int i = 1; i <= 30; ++i) {
+        w->objectKindCombo->setCurrentIndex(i % 2);
+        if (i % 2 == 0) {
+            EXPECT_EQ(Column(w->objectList, kNameColumn), tables) << i;
+        }
+    }
+    stop = true;
+    worker.join();
+    EXPECT_GT(statements.load(), 0);
+    EXPECT_EQ(wrong.load(), 0);
+}
+
+TEST_P(DbInfoTest, OpensOnlyWhileConnectedFiveAtMostAndKeepsItsSize) {
+    for (int i = 0; i < 5; ++i) ASSERT_NE(Open(), nullptr);
+    dlg->SendCommand(res::ID_DATABASE_INFO);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, S("ｳｨﾝﾄﾞｳの表字数が制限を越えました。"));
+    EXPECT_EQ(Messages()[0].flags, 48);
+
+    Window(2)->ResizeOuter(640, 480);
+    Window(2)->close();
+    Pump();
+    EXPECT_EQ(Window(2), nullptr);
+    CDbInfoDlg* w = Open();
+    ASSERT_EQ(w, Window(2));
+    EXPECT_EQ(w->OuterSize(), QSize(640, 480));
+    w->resize(500, 300);
+    ASSERT_EQ(w->ClientWidth(), 500);
+    EXPECT_EQ(w->objectList->geometry(), QRect(8, 45, 200, w->ClientHeight() - 55));
+    EXPECT_EQ(w->detailList->geometry(), QRect(215, 45, 276, w->ClientHeight() - 55));
+    dlg->settings.fontSize = 12;
+    w->ApplyFont();
+    EXPECT_EQ(w->detailList->font().pointSize(), 12);
+
+    dlg->conn.Disconnect();
+    for (int slot = 0; slot < CMainDlg::kSlotsPerGroup; ++slot) Window(slot)->close();
+    Pump();
+    dlg->SendCommand(res::ID_DATABASE_INFO);
+    EXPECT_EQ(Window(0), nullptr);
+    EXPECT_EQ(Messages().size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, DbInfoTest, ::testing::ValuesIn(vetch_test::AllDbs()),
+                         [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });
+
+// Schemas, procedures and a server that goes away: SQLite has none of them.
+using DbInfoPgTest = DbInfoTest;
+
+TEST_P(DbInfoPgTest, SchemasLoadOnLeavingTheEditAndFunctionsShowTheirParameters) {
+    CDbInfoDlg* w = Open();
+    ASSERT_NE(w, nullptr);
+    EnterSchema(w, "vetch2");
+    EXPECT_EQ(Captions(w->objectList), Texts{"Message"});  // no kind chosen yet
+    w->objectKindCombo->setCurrentIndex(results::kTableObjects);
+    EXPECT_EQ(Column(w->objectList, kNameColumn), Texts{"notes"});
+    Click(w->objectList, "notes");
+    EnterSchema(w, "VETCH2");  // the letter case alone loads nothing
+    EXPECT_EQ(w->SelectedName(), "notes");
+    EnterSchema(w, "no_such_schema");
+    EXPECT_EQ(Captions(w->objectList)[kNameColumn], "TABLE_NAME");
+    EXPECT_EQ(w->objectList->Model().RowCount(), 0);
+    dlg->settings.resultMax = 1000;
+    EnterSchema(w, "");
+    const Texts schemas = Column(w->objectList, kSchemaColumn);
+    for (const char* schema : {"vetch", "vetch2", "pg_catalog"}) EXPECT_TRUE(Holds(schemas, schema)) << schema;
+
+    EnterSchema(w, "vetch");
+    w->objectKindCombo->setCurrentIndex(results::kProcedureObjects);
+    EXPECT_EQ(Column(w->objectList, kNameColumn), (Texts{"order_total", S("税込価格")}));
+    Click(w->objectList, S("税込価格"));
+    EXPECT_EQ(Captions(w->detailList)[kSchemaColumn], "PROCEDUR_SCHEM");
+    EXPECT_EQ(Column(w->detailList, kColumnName), (Texts{"", S("価格"), S("税率")}));
+    EXPECT_EQ(Column(w->detailList, 5), (Texts{"5", "1", "1"}));  // COLUMN_TYPE: result, then inputs
+}
+
+TEST_P(DbInfoPgTest, AFailingQueryShowsItsMessageInItsOwnListOnly) {
+    CDbInfoDlg* w = Open();
+    ASSERT_NE(w, nullptr);
+    w->objectKindCombo->setCurrentIndex(results::kTableObjects);
+    const Texts tables = Column(w->objectList, kNameColumn);
+    // The server ends the window's session under it.
+    const vetch_test::Rows pid = vetch_test::Query(dlg->conn, "SELECT pg_backend_pid()");
+    ASSERT_EQ(pid.size(), 1u);
+    COdbcConn other;
+    ASSERT_EQ(vetch_test::ConnectTo(other, Db::Postgres), 0);
+    vetch_test::Query(other, "SELECT pg_terminate_backend(" + pid[0][0] + ")");
+    Click(w->objectList, "orders");
+    EXPECT_EQ(Captions(w->detailList), Texts{"Message"});
+    ASSERT_EQ(w->detailList->Model().RowCount(), 1);
+    EXPECT_NE(w->detailList->Model().CellText(0, 0), "");
+    EXPECT_EQ(Column(w->objectList, kNameColumn), tables);
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, DbInfoPgTest, ::testing::Values(Db::Postgres),
+                         [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });
+
+}  // namespace
