@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
 
 using namespace results;
@@ -75,9 +74,9 @@ TEST(ListLogic, CopyTextIsTabSeparatedWithCrLfLines) {
     EXPECT_EQ(text, "\x8C\x8F\x90\x94\t" + std::string(254, 'c') + "\t" + std::string(253, 'd') + "\t" +
                         std::string(253, 'e') + "\r\n  2\t\t" + std::string(5000, 'v') + "\r\n\r\n");
 
-    // 100,000 rows of six cells, built the way a window builds them.
+    // 100,000 rows of six cells, built the way a window builds them (its
+    // speed is measured by the query result benchmark, not here).
     const std::vector<std::string> cells = {"    12", "12345", "some name", "1980", "2024-01-02", "a note"};
-    const auto start = std::chrono::steady_clock::now();
     std::string big;
     big.reserve(100000 * 50);
     AppendCopyHeader(big, cells);
@@ -85,7 +84,6 @@ TEST(ListLogic, CopyTextIsTabSeparatedWithCrLfLines) {
         for (const std::string& cell : cells) AppendCopyCell(big, cell);
         EndCopyLine(big);
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     EXPECT_EQ(std::count(big.begin(), big.end(), '\n'), 100001);
     EXPECT_EQ(std::count(big.begin(), big.end(), '\t'), 100001 * 5);
 }

@@ -600,7 +600,8 @@ TEST(OdbcConnLifecycle, UnknownDataSourceFailsAtOnce) {
     COdbcConn conn;
     auto begin = std::chrono::steady_clock::now();
     EXPECT_EQ(-1, conn.Connect("no-such-source", "user", "secret"));
-    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(2));
+    // No network time-out: a sanitizer build on a busy machine still answers well within this.
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
     EXPECT_EQ(0, conn.IsConnected());
     EXPECT_NE(std::string::npos, Diagnostic(conn, SQL_HANDLE_DBC).find("Data source name not found"));
     EXPECT_EQ(-1, conn.Disconnect());
