@@ -6,12 +6,15 @@
 #include "app/main_dlg.h"
 #include "resources/resource_ids.h"
 #include "results/batch_run_dlg.h"
+#include "results/catalog_query.h"
+#include "results/db_info_dlg.h"
 #include "results/log_list.h"
 #include "results/query_result_dlg.h"
 #include "support/gui_test.h"
 #include "support/odbc_env.h"
 #include "support/pg_server.h"
 
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
@@ -270,6 +273,50 @@ TEST_F(ServerFaultTest, ServerStoppedDuringABatchRun) {
     ASSERT_NE(again, nullptr);
     ASSERT_TRUE(WaitFinished(again, 15000));
     EXPECT_EQ(again->log->Lines().size(), 4u);
+}
+
+TEST_F(ServerFaultTest, ServerStoppedDuringACatalogueQuery) {
+    Deadline deadline(60s);
+    QTest::keyClick(dlg->curEdit, Qt::Key_I, Qt::ControlModifier);
+    auto* w = qobject_cast<CDbInfoDlg*>(dlg->SlotWindow(CMainDlg::kDbInfoGroup, 0));
+    ASSERT_NE(w, nullptr);
+
+    // With the schema catalogue locked the list of tables waits; the server
+    // goes while it does.
+    ASSERT_TRUE(server->LockCatalogue());
+    std::atomic<bool> stopped{false};
+    std::thread killer([&] {
+        if (server->WaitForWaitingSession(vetch_test::PostgresUser(), 10000)) stopped = server->StopImmediately();
+    });
+    const auto before = Clock::now();
+    w->objectKindCombo->setCurrentIndex(results::kTableObjects);
+    killer.join();
+    ASSERT_TRUE(stopped) << "the catalogue question never waited, or the server did not stop";
+    EXPECT_LT(Clock::now() - before, 15s);
+    const auto& objects = w->objectList->Model();
+    ASSERT_EQ(objects.ColumnCount(), 1);
+    EXPECT_EQ(objects.Column(0).caption, "Message");
+    ASSERT_EQ(objects.RowCount(), 1);
+    // psqlODBC's catalogue calls report the end of the connection alone.
+    EXPECT_CONTAINS(objects.CellText(0, 0), "The connection has been lost");
+
+    // Asked again with the server gone, at once the lost connection.
+    w->objectKindCombo->setCurrentIndex(results::kProcedureObjects);
+    ASSERT_EQ(objects.RowCount(), 1);
+    EXPECT_CONTAINS(objects.CellText(0, 0), "connection lost");
+    w->close();
+    Pump();
+    EXPECT_EQ(dlg->SlotWindow(CMainDlg::kDbInfoGroup, 0), nullptr) << "the window did not close";
+
+    ASSERT_TRUE(server->Restart());
+    ExpectReconnectAndF5();
+    // The catalogue answers again.
+    QTest::keyClick(dlg->curEdit, Qt::Key_I, Qt::ControlModifier);
+    w = qobject_cast<CDbInfoDlg*>(dlg->SlotWindow(CMainDlg::kDbInfoGroup, 0));
+    ASSERT_NE(w, nullptr);
+    w->objectKindCombo->setCurrentIndex(results::kTableObjects);
+    EXPECT_GT(w->objectList->Model().RowCount(), 1);
+    EXPECT_NE(w->objectList->Model().Column(0).caption, "Message");
 }
 
 TEST_F(ServerFaultTest, SessionEndedByTheServer) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 #include <unistd.h>
 
@@ -112,6 +113,45 @@ bool PgServer::WaitFor(const std::string& sql, const std::string& expected, int 
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return false;
+}
+
+std::string PgServer::SessionTitles() const {
+    std::ifstream pidFile(dataFolder_ + "/data/postmaster.pid");
+    std::string pid;
+    std::getline(pidFile, pid);
+    std::string out;
+    if (!pid.empty()) Run("ps --ppid " + pid + " -o args=", &out);
+    return out;
+}
+
+bool PgServer::WaitForTitle(const std::string& prefix, const std::string& suffix, int timeoutMs) const {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < end) {
+        std::istringstream titles(SessionTitles());
+        for (std::string line; std::getline(titles, line);) {
+            if (line.rfind(prefix, 0) == 0 && line.size() >= suffix.size() &&
+                line.compare(line.size() - suffix.size(), suffix.size(), suffix) == 0)
+                return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+bool PgServer::LockCatalogue() {
+    // In the background: the session holds the lock while it sleeps.
+    if (!Run(AsServer() + "psql -X -q -h " + Quoted(dataFolder_) + " -p " + port_ +
+                 " -U postgres -d vetchdb -c " +
+                 Quoted("BEGIN; LOCK TABLE pg_catalog.pg_namespace IN ACCESS EXCLUSIVE MODE; SELECT pg_sleep(60)") +
+                 " >/dev/null 2>&1 &",
+             nullptr))
+        return false;
+    // The sleep runs once the lock is taken.
+    return WaitForTitle("postgres: postgres vetchdb [local] SELECT", "SELECT", 10000);
+}
+
+bool PgServer::WaitForWaitingSession(const std::string& user, int timeoutMs) {
+    return WaitForTitle("postgres: " + user + " ", " waiting", timeoutMs);
 }
 
 }  // namespace vetch_test

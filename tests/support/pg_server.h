@@ -35,10 +35,23 @@ public:
     // Runs Admin(sql) until it prints expected or timeoutMs has passed.
     bool WaitFor(const std::string& sql, const std::string& expected, int timeoutMs);
 
+    // Keeps the schema catalogue (pg_namespace) locked from a session of its
+    // own for a minute, or until the server stops: every catalogue question
+    // then waits, and so does every new session. Returns once the lock is held.
+    bool LockCatalogue();
+    // Waits until a session of user is waiting for a lock. It looks at the
+    // server's process titles, so it needs no session of its own.
+    bool WaitForWaitingSession(const std::string& user, int timeoutMs);
+
 private:
     // Runs a shell command; its standard output goes to *output. True when
     // it exits with 0.
     static bool Run(const std::string& command, std::string* output);
+    // The titles of the server's processes, one a line; a session shows as
+    // "postgres: <user> <database> <client> <command>[ waiting]".
+    std::string SessionTitles() const;
+    // Waits until some title starts with prefix and ends with suffix.
+    bool WaitForTitle(const std::string& prefix, const std::string& suffix, int timeoutMs) const;
 
     std::string envFolder_;  // holds pg.env
     std::string dataFolder_;  // the server's VETCH_PG_DIR
