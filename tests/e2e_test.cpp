@@ -14,6 +14,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -25,6 +26,31 @@ const char kConnectTitle[] = "^DBへの接続$";
 const char kQueryTitle[] = "^SQL 結果表示";
 const char kTextTitle[] = "^文字列処理 結果表示";
 const char kBatchTitle[] = "^LoadRunner";
+const char kDbInfoTitle[] = "^ﾃﾞｰﾀﾍﾞｰｽ情報$";
+
+// The lines of a copied list, each split at its TABs.
+std::vector<std::vector<std::string>> Rows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        std::vector<std::string> cells;
+        size_t cell = start;
+        for (;;) {
+            const size_t tab = text.find('\t', cell);
+            if (tab == std::string::npos || tab > end) {
+                cells.push_back(text.substr(cell, end - cell));
+                break;
+            }
+            cells.push_back(text.substr(cell, tab - cell));
+            cell = tab + 1;
+        }
+        rows.push_back(cells);
+        start = end + 2;
+    }
+    return rows;
+}
 
 
 class EndToEndTest : public ::testing::Test {
@@ -167,6 +193,41 @@ TEST_F(EndToEndTest, F10RunsAThreeStatementScriptAndLogsEachOutcome) {
               "create table e2e_batch (a int)\r\n成功しました\r\n"
               "insert into e2e_batch values (1)\r\n1件 更新しました\r\n"
               "select * from e2e_batch\r\n複数の結果が返されます（本機能では結果を表示できません）\r\n");
+}
+
+TEST_F(EndToEndTest, CtrlIListsTheTablesAndAClickOnOneShowsItsColumns) {
+    const std::string info = Open("ctrl+i", kDbInfoTitle);
+    ASSERT_NE(info, "") << "Ctrl+I opened no database information window";
+    // The kind: the drop-down list opens on a click, Return takes its first
+    // item, "ﾃｰﾌﾞﾙ情報".
+    ASSERT_TRUE(x->Click(info, 282, 18));
+    ASSERT_TRUE(x->KeysToFocused("Return"));
+
+    // The object list starts at 8, 45 in the window, under an 18-pixel
+    // header, with 18 pixels a row. A click in its first row gives it the
+    // focus, so that Ctrl+A, Ctrl+C copy it.
+    ASSERT_TRUE(x->Click(info, 60, 45 + 18 + 9));
+    const auto tables = Rows(CopyAll(info));
+    ASSERT_GE(tables.size(), 2u);
+    ASSERT_GE(tables[0].size(), 4u);
+    EXPECT_EQ(tables[0][3], "TABLE_NAME");
+    size_t row = 0;
+    while (row + 1 < tables.size() && tables[row + 1][3] != "e2e_staff") ++row;
+    ASSERT_LT(row + 1, tables.size()) << "e2e_staff is not listed";
+
+    // A click on that table lists its columns on the right.
+    ASSERT_TRUE(x->Click(info, 60, 45 + 18 + 9 + 18 * static_cast<int>(row)));
+    // The column list stands right of the object list, which takes 0.4 of
+    // the window's width.
+    const int detailX = 15 + x->Width(info) * 2 / 5 + 40;
+    ASSERT_TRUE(x->Click(info, detailX, 45 + 18 + 9));
+    const auto columns = Rows(CopyAll(info));
+    ASSERT_EQ(columns.size(), 3u);
+    ASSERT_GE(columns[0].size(), 5u);
+    EXPECT_EQ(columns[0][4], "COLUMN_NAME");
+    EXPECT_EQ(columns[1][3], "e2e_staff");
+    EXPECT_EQ(columns[1][4], "name");
+    EXPECT_EQ(columns[2][4], "id");
 }
 
 }  // namespace

@@ -211,9 +211,18 @@ std::string XSession::Title(const std::string& window) {
     return out;
 }
 
+int XSession::Width(const std::string& window) {
+    std::string out;
+    Run("xdotool getwindowgeometry --shell " + window, &out);
+    const size_t at = out.find("WIDTH=");
+    return at == std::string::npos ? 0 : std::atoi(out.c_str() + at + 6);
+}
+
 bool XSession::Keys(const std::string& window, const std::string& keys) {
     return Run("xdotool windowraise " + window + " windowfocus --sync " + window + " key --delay 40 " + keys);
 }
+
+bool XSession::KeysToFocused(const std::string& keys) { return Run("xdotool key --delay 40 " + keys); }
 
 bool XSession::Type(const std::string& window, const std::string& utf8Text) {
     // A character that is not on the keyboard is given a key of its own
@@ -248,8 +257,10 @@ bool XSession::Type(const std::string& window, const std::string& utf8Text) {
     }
 }
 
+// No --sync on the move: it waits for the pointer to move, forever when it
+// already stands there; the server takes the move and the click in order.
 bool XSession::Click(const std::string& window, int x, int y) {
-    return Run("xdotool windowraise " + window + " mousemove --sync --window " + window + " " + std::to_string(x) +
+    return Run("xdotool windowraise " + window + " mousemove --window " + window + " " + std::to_string(x) +
                " " + std::to_string(y) + " click 1");
 }
 

@@ -42,12 +42,17 @@ public:
     // Waits until no visible window matches titleRegex.
     bool WaitUntilGone(const std::string& titleRegex, std::chrono::milliseconds timeout = std::chrono::seconds(15));
     std::string Title(const std::string& window);
+    // The window's width in pixels (with no window manager, its client width).
+    int Width(const std::string& window);
 
     // Keyboard focus to the window (raised first: with no window manager a
     // later window stays on top), then keys in xdotool's names ("F5",
     // "ctrl+a"), or text typed character by character.
     bool Keys(const std::string& window, const std::string& keys);
     bool Type(const std::string& window, const std::string& utf8Text);
+    // Keys to whatever has the keyboard now (an open drop-down list, which
+    // holds the keyboard and must not lose it to a focus change).
+    bool KeysToFocused(const std::string& keys);
     // A left click at x, y relative to the window's top-left corner.
     bool Click(const std::string& window, int x, int y);
 
