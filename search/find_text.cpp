@@ -1,0 +1,138 @@
+#include "search/find_text.h"
+
+#include "platform/qtext.h"
+#include "search/matcher.h"
+
+namespace search_detail {
+
+namespace {
+
+// The number of lead bytes in the run that ends right before x.
+size_t LeadRunBefore(std::string_view text, size_t x) {
+    size_t k = 0;
+    while (k < x && search_chars::IsLead(static_cast<unsigned char>(text[x - 1 - k]))) ++k;
+    return k;
+}
+
+}  // namespace
+
+// A byte outside the lead range always ends a character, so the text can be
+// re-synchronised from the last such byte instead of from its beginning: in
+// the run of lead-range bytes after it, characters pair the bytes up.
+size_t CharStartAtOrAfter(std::string_view text, size_t x) {
+    if (x >= text.size()) return text.size();
+    return LeadRunBefore(text, x) % 2 == 0 ? x : x + 1;
+}
+
+bool WordCharBefore(std::string_view text, size_t p) {
+    if (p == 0 || p > text.size() || !IsWordChar(static_cast<unsigned char>(text[p - 1]))) return false;
+    // The byte before p is a trail byte when an odd run of lead bytes ends
+    // right before it.
+    return LeadRunBefore(text, p - 1) % 2 == 0;
+}
+
+Matcher::Matcher(const SearchEntry& entry) : want_(entry.text), mask_(entry.text.size(), '\0') {
+    const std::string& s = entry.text;
+    const bool fold = entry.matchCase == 0;
+    size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (search_chars::IsLead(c)) {
+            if (i + 1 == s.size()) endsInLoneLead_ = true;
+            i += 2;
+            continue;
+        }
+        if (fold && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) {
+            mask_[i] = 0x20;
+            want_[i] = static_cast<char>(c | 0x20);
+        }
+        ++i;
+    }
+    wholeWord_ = entry.wholeWord != 0 && !s.empty() && !search_chars::IsLead(static_cast<unsigned char>(s[0]));
+}
+
+size_t FirstMatchIn(std::string_view text, size_t from, size_t stop, bool wordBefore, const Matcher& m,
+                    EndContext end) {
+    const size_t none = text.size() + 1;
+    const size_t n = m.Length();
+    if (n == 0 || n > text.size()) return none;
+    const size_t last = std::min(stop, text.size() - n + 1);
+    const char* t = text.data();
+    for (size_t p = from; p < last;) {
+        const auto c = static_cast<unsigned char>(t[p]);
+        if (m.FirstByteMatches(c)) {
+            const bool wordAfter = p + n == end.at ? end.word : m.WordAfter(text, p + n);
+            if (m.MatchesAt(text, p, wordBefore, wordAfter)) return p;
+        }
+        const bool lead = search_chars::IsLead(c);
+        wordBefore = !lead && IsWordChar(c);
+        p += lead ? 2 : 1;
+    }
+    return none;
+}
+
+}  // namespace search_detail
+
+using search_detail::CharStartAtOrAfter;
+using search_detail::FirstMatchIn;
+using search_detail::Matcher;
+using search_detail::WordCharBefore;
+
+bool MatchAt(std::string_view text, size_t p, const SearchEntry& entry) {
+    Matcher m(entry);
+    return m.MatchesAt(text, p, WordCharBefore(text, p), m.WordAfter(text, p + m.Length()));
+}
+
+std::optional<size_t> ScanForward(std::string_view text, size_t start, const SearchEntry& entry) {
+    Matcher m(entry);
+    start = std::min(start, text.size());
+    const size_t from = CharStartAtOrAfter(text, start);
+    size_t p = FirstMatchIn(text, from, text.size(), WordCharBefore(text, from), m);
+    if (p > text.size()) p = FirstMatchIn(text, 0, start, false, m);
+    if (p > text.size()) return std::nullopt;
+    return p;
+}
+
+std::optional<size_t> ScanBackward(std::string_view text, std::ptrdiff_t start, const SearchEntry& entry) {
+    Matcher m(entry);
+    const size_t n = m.Length();
+    if (n == 0 || n > text.size()) return std::nullopt;
+    // Character starts are only known walking forward, so one forward walk
+    // keeps the last match at or before start and the last one after it.
+    std::optional<size_t> atOrBefore;
+    std::optional<size_t> after;
+    size_t p = 0;
+    bool wordBefore = false;
+    while (true) {
+        p = FirstMatchIn(text, p, text.size(), wordBefore, m);
+        if (p > text.size()) break;
+        if (static_cast<std::ptrdiff_t>(p) <= start) atOrBefore = p;
+        else after = p;
+        // Overlapping matches count too: go on from the next character.
+        const auto c = static_cast<unsigned char>(text[p]);
+        const bool lead = search_chars::IsLead(c);
+        wordBefore = !lead && search_detail::IsWordChar(c);
+        p += lead ? 2 : 1;
+    }
+    return atOrBefore ? atOrBefore : after;
+}
+
+std::optional<size_t> FindMatch(std::string_view text, size_t selStart, size_t selEnd, const SearchEntry& entry,
+                                bool reverse) {
+    const bool forward = (entry.searchUp != 0) == reverse;
+    if (forward) return ScanForward(text, selEnd, entry);
+    return ScanBackward(text, static_cast<std::ptrdiff_t>(selStart) - 1, entry);
+}
+
+bool SelectionMatches(std::string_view text, size_t selStart, size_t selEnd, const SearchEntry& entry) {
+    if (selEnd < selStart || selEnd > text.size() || selEnd - selStart != entry.text.size()) return false;
+    return entry.text.empty() || Matcher(entry).BytesMatch(text.data() + selStart);
+}
+
+std::string NotFoundMessage(std::string_view searchText, bool replaceMode) {
+    // The text is joined in, never used as a format, so '%' stays as typed.
+    std::string message = replaceMode ? "'" : platform::Sjis("文字列'");
+    message += searchText;
+    message += platform::Sjis(replaceMode ? "'の検索が終了しました。" : "'が見つかりません。");
+    return message;
+}
