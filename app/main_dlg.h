@@ -9,6 +9,7 @@
 #include "app/sql_edit.h"
 #include "db/odbc_conn.h"
 #include "platform/cdialog.h"
+#include "search/search_history.h"
 #include "settings/app_settings.h"
 
 #include <QIcon>
@@ -43,6 +44,20 @@ public:
     QWidget* OwnerWindow() override { return this; }
     void ReleaseSlot(SlotGroup group, int slotIndex) override;
 
+    // Find and replace on the shown editor with the current search entry.
+    // FindFromSelection selects the next match and returns 0, or shows the
+    // not-found message of the find commands (replaceMode 0) or of the
+    // replace dialog (1) and returns -1; without a current entry it does
+    // nothing and returns -1.
+    int FindFromSelection(std::string_view text, size_t selStart, size_t selEnd, bool reverse, bool replaceMode);
+    // Replaces the selection by the current replacement text as one undoable
+    // edit when it holds the search text; returns 1 then, else 0.
+    int ReplaceSelectionIfMatch(std::string_view text, size_t selStart, size_t selEnd);
+    // Replace All from the selection: the new text goes in as one edit that
+    // one undo takes back; the replace dialog's message when the search ran
+    // out.
+    void ReplaceAllInEditor();
+
     bool AnyBufferHasText() const;
     void SwapBufferText(int from, int to);
     void UpdateBufferCaption(int b);
@@ -63,6 +78,8 @@ public:
     QFont wrapFont;
     CSqlEdit* curEdit = nullptr;
     int32_t wordWrap = 0;
+    SearchHistory searchHistory;
+    ReplaceHistory replaceHistory;
     QIcon icon;
 
     bool PreTranslateKey(QKeyEvent* event) override;
@@ -87,6 +104,7 @@ private:
     void OnBreakAndWrapSql();
     void OnLoadRunner();
     void OpenTextResult(TextToolMode mode);
+    void OnFindAgain(bool reverse);
 
     // Editing commands (editor_commands.cpp).
     void OnEditUndo();

@@ -11,6 +11,8 @@
 #include <QPlainTextDocumentLayout>
 #include <QTextDocument>
 
+#include <algorithm>
+
 namespace platform {
 
 CEdit::CEdit(QWidget* parent) : QPlainTextEdit(parent) {
@@ -49,6 +51,45 @@ void CEdit::SetSel(size_t start, size_t end) {
 }
 
 void CEdit::ReplaceSel(std::string_view cp932) { textCursor().insertText(Cp932ToQStringLf(cp932)); }
+
+void CEdit::SetSelInText(std::string_view text, size_t start, size_t end) {
+    QTextDocument* doc = document();
+    // Every line break is CR LF in text and one block boundary in the
+    // document. A character that reads as a line break inside a block (a line
+    // separator) makes the counts differ; then the whole text is measured.
+    const size_t breaks = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+    if (breaks + 1 != static_cast<size_t>(doc->blockCount())) {
+        SetSel(start, end);
+        return;
+    }
+    const auto position = [&](size_t offset) {
+        offset = std::min(offset, text.size());
+        const auto line = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n');
+        const size_t lineStart = line == 0 ? 0 : text.rfind('\n', offset - 1) + 1;
+        QTextBlock block = doc->findBlockByNumber(static_cast<int>(line));
+        return block.position() + static_cast<int>(PositionForCp932Offset(block.text(), offset - lineStart));
+    };
+    const int from = position(std::min(start, end));
+    const int to = end == start ? from : position(std::max(start, end));
+    QTextCursor cursor(doc);
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+std::string CEdit::GetTextAndSel(size_t& start, size_t& end) const {
+    QTextCursor cursor = textCursor();
+    QString text = toPlainText();
+    start = Cp932LengthCrLf(text, 0, cursor.selectionStart());
+    end = start + Cp932LengthCrLf(text, cursor.selectionStart(), cursor.selectionEnd());
+    return QStringToCp932CrLf(text);
+}
+
+void CEdit::ReplaceAllText(std::string_view cp932) {
+    QTextCursor cursor(document());
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(Cp932ToQStringLf(cp932));
+}
 
 namespace {
 

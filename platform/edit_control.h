@@ -28,6 +28,16 @@ public:
     // end == npos selects to the end of the text.
     void SetSel(size_t start, size_t end);
     void ReplaceSel(std::string_view cp932);
+    // Selects by byte offsets into text, which is this control's text as
+    // GetText gave it, unchanged since: each offset's line is found by
+    // counting line breaks in text, and only that line is measured again.
+    void SetSelInText(std::string_view text, size_t start, size_t end);
+    // The text and the selection read together, the widget's text read once.
+    std::string GetTextAndSel(size_t& start, size_t& end) const;
+    // Replaces the whole text as one edit that one undo takes back.
+    void ReplaceAllText(std::string_view cp932);
+    // Scrolls the caret into view.
+    void ScrollCaret() { ensureCursorVisible(); }
 
     // The text storage, handed over whole: TakeDocument gives the shown text
     // away (with an empty undo history) and leaves the control on a fresh empty

@@ -3,6 +3,9 @@
 #include "platform/qtext.h"
 #include "search/matcher.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace search_detail {
 
 namespace {
@@ -51,6 +54,46 @@ Matcher::Matcher(const SearchEntry& entry) : want_(entry.text), mask_(entry.text
     wholeWord_ = entry.wholeWord != 0 && !s.empty() && !search_chars::IsLead(static_cast<unsigned char>(s[0]));
 }
 
+namespace {
+
+// The next byte at or after p, below last, that can begin a match: memchr
+// for each form of the first byte, each position kept until passed.
+class Candidates {
+public:
+    Candidates(const char* t, size_t last, const Matcher& m)
+        : t_(t), last_(last), bytes_{m.FirstByte(), m.FirstByteOtherCase()} {}
+
+    size_t Next(size_t p) {
+        size_t next = last_;
+        for (int i = 0; i < (bytes_[0] == bytes_[1] ? 1 : 2); ++i) {
+            if (at_[i] < p || !valid_[i]) {
+                const void* hit = p < last_ ? std::memchr(t_ + p, bytes_[i], last_ - p) : nullptr;
+                at_[i] = hit ? static_cast<size_t>(static_cast<const char*>(hit) - t_) : last_;
+                valid_[i] = true;
+            }
+            next = std::min(next, at_[i]);
+        }
+        return next;
+    }
+
+private:
+    const char* t_;
+    size_t last_;
+    unsigned char bytes_[2];
+    size_t at_[2] = {0, 0};
+    bool valid_[2] = {false, false};
+};
+
+// The length of the run of lead-range bytes that ends right before x, not
+// reaching back past `floor`, a character start.
+size_t LeadRunDownTo(const char* t, size_t x, size_t floor) {
+    size_t k = 0;
+    while (x - k > floor && search_chars::IsLead(static_cast<unsigned char>(t[x - k - 1]))) ++k;
+    return k;
+}
+
+}  // namespace
+
 size_t FirstMatchIn(std::string_view text, size_t from, size_t stop, bool wordBefore, const Matcher& m,
                     EndContext end) {
     const size_t none = text.size() + 1;
@@ -58,15 +101,32 @@ size_t FirstMatchIn(std::string_view text, size_t from, size_t stop, bool wordBe
     if (n == 0 || n > text.size()) return none;
     const size_t last = std::min(stop, text.size() - n + 1);
     const char* t = text.data();
-    for (size_t p = from; p < last;) {
-        const auto c = static_cast<unsigned char>(t[p]);
-        if (m.FirstByteMatches(c)) {
-            const bool wordAfter = p + n == end.at ? end.word : m.WordAfter(text, p + n);
-            if (m.MatchesAt(text, p, wordBefore, wordAfter)) return p;
+    Candidates candidates(t, last, m);
+    // `known` is a character start at or before every candidate still to
+    // come; knownWordBefore says whether the character before it is a word
+    // character.
+    size_t known = from;
+    bool knownWordBefore = wordBefore;
+    for (size_t p = candidates.Next(from); p < last; p = candidates.Next(p)) {
+        // Pairs of lead-range bytes before p are whole characters: p starts
+        // one when that run, counted back to the last non-lead byte or to
+        // `known`, is even.
+        if (LeadRunDownTo(t, p, known) % 2 != 0) {
+            known = ++p;
+            knownWordBefore = false;  // after a double-byte character
+            continue;
         }
+        bool before = knownWordBefore;
+        if (p != known) {
+            before = IsWordChar(static_cast<unsigned char>(t[p - 1])) &&
+                     (p - 1 == known || LeadRunDownTo(t, p - 1, known) % 2 == 0);
+        }
+        const bool after = p + n == end.at ? end.word : m.WordAfter(text, p + n);
+        if (m.MatchesAt(text, p, before, after)) return p;
+        const auto c = static_cast<unsigned char>(t[p]);
         const bool lead = search_chars::IsLead(c);
-        wordBefore = !lead && IsWordChar(c);
-        p += lead ? 2 : 1;
+        knownWordBefore = !lead && IsWordChar(c);
+        known = p += lead ? 2 : 1;
     }
     return none;
 }

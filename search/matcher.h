@@ -39,6 +39,12 @@ public:
     bool FirstByteMatches(unsigned char c) const {
         return (c | static_cast<unsigned char>(mask_[0])) == static_cast<unsigned char>(want_[0]);
     }
+    // The byte values the first byte of a match can have (the same twice when
+    // it does not fold).
+    unsigned char FirstByte() const { return static_cast<unsigned char>(want_[0]); }
+    unsigned char FirstByteOtherCase() const {
+        return static_cast<unsigned char>(want_[0] & ~mask_[0]);
+    }
     bool BytesMatch(const char* t) const {
         for (size_t i = 0; i < want_.size(); ++i) {
             if ((t[i] | mask_[i]) != want_[i]) return false;

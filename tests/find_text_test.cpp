@@ -153,6 +153,8 @@ TEST(FindTextTest, WholeWordTakesLettersDigitsAndUnderscoreAsWordCharacters) {
     EXPECT_EQ(Forward(S("ア") + "ab", 0, e), 2u);
     EXPECT_EQ(Forward("ab" + S("ア"), 0, e), 0u);
     EXPECT_EQ(Forward(S("ｱab"), 0, e), 1u);
+    EXPECT_EQ(Forward(S("ア") + "A", 0, Entry("A", 1)), 2u);
+    EXPECT_EQ(Forward(S("アア") + "A", 1, Entry("A", 1)), 4u);
     EXPECT_TRUE(MatchAt(S("ア") + "ab", 2, e));
     EXPECT_FALSE(MatchAt("xab", 1, e));
     // A run of lead-range bytes before the word: 亜 is 88 9F.
