@@ -50,7 +50,10 @@ void CEdit::SetSel(size_t start, size_t end) {
     setTextCursor(cursor);
 }
 
-void CEdit::ReplaceSel(std::string_view cp932) { textCursor().insertText(Cp932ToQStringLf(cp932)); }
+void CEdit::ReplaceSel(std::string_view cp932) {
+    textCursor().insertText(Cp932ToQStringLf(cp932));
+    document()->setModified(false);  // typing next is an edit of its own
+}
 
 void CEdit::SetSelInText(std::string_view text, size_t start, size_t end) {
     QTextDocument* doc = document();
@@ -89,6 +92,9 @@ void CEdit::ReplaceAllText(std::string_view cp932) {
     QTextCursor cursor(document());
     cursor.select(QTextCursor::Document);
     cursor.insertText(Cp932ToQStringLf(cp932));
+    // What is typed next is an edit of its own (the document merges typing
+    // into the last edit only while modified).
+    document()->setModified(false);
 }
 
 namespace {

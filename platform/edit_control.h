@@ -27,6 +27,7 @@ public:
     void GetSel(size_t& start, size_t& end) const;
     // end == npos selects to the end of the text.
     void SetSel(size_t start, size_t end);
+    // Replaces the selection as one edit that undo takes back on its own.
     void ReplaceSel(std::string_view cp932);
     // Selects by byte offsets into text, which is this control's text as
     // GetText gave it, unchanged since: each offset's line is found by

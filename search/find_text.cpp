@@ -1,6 +1,6 @@
 #include "search/find_text.h"
 
-#include "platform/qtext.h"
+#include "platform/sjis_format.h"
 #include "search/matcher.h"
 
 #include <algorithm>
@@ -13,7 +13,7 @@ namespace {
 // The number of lead bytes in the run that ends right before x.
 size_t LeadRunBefore(std::string_view text, size_t x) {
     size_t k = 0;
-    while (k < x && search_chars::IsLead(static_cast<unsigned char>(text[x - 1 - k]))) ++k;
+    while (k < x && platform::IsLeadByte(static_cast<unsigned char>(text[x - 1 - k]))) ++k;
     return k;
 }
 
@@ -40,7 +40,7 @@ Matcher::Matcher(const SearchEntry& entry) : want_(entry.text), mask_(entry.text
     size_t i = 0;
     while (i < s.size()) {
         const auto c = static_cast<unsigned char>(s[i]);
-        if (search_chars::IsLead(c)) {
+        if (platform::IsLeadByte(c)) {
             if (i + 1 == s.size()) endsInLoneLead_ = true;
             i += 2;
             continue;
@@ -51,7 +51,7 @@ Matcher::Matcher(const SearchEntry& entry) : want_(entry.text), mask_(entry.text
         }
         ++i;
     }
-    wholeWord_ = entry.wholeWord != 0 && !s.empty() && !search_chars::IsLead(static_cast<unsigned char>(s[0]));
+    wholeWord_ = entry.wholeWord != 0 && !s.empty() && !platform::IsLeadByte(static_cast<unsigned char>(s[0]));
 }
 
 namespace {
@@ -88,7 +88,7 @@ private:
 // reaching back past `floor`, a character start.
 size_t LeadRunDownTo(const char* t, size_t x, size_t floor) {
     size_t k = 0;
-    while (x - k > floor && search_chars::IsLead(static_cast<unsigned char>(t[x - k - 1]))) ++k;
+    while (x - k > floor && platform::IsLeadByte(static_cast<unsigned char>(t[x - k - 1]))) ++k;
     return k;
 }
 
@@ -124,7 +124,7 @@ size_t FirstMatchIn(std::string_view text, size_t from, size_t stop, bool wordBe
         const bool after = p + n == end.at ? end.word : m.WordAfter(text, p + n);
         if (m.MatchesAt(text, p, before, after)) return p;
         const auto c = static_cast<unsigned char>(t[p]);
-        const bool lead = search_chars::IsLead(c);
+        const bool lead = platform::IsLeadByte(c);
         knownWordBefore = !lead && IsWordChar(c);
         known = p += lead ? 2 : 1;
     }
@@ -170,7 +170,7 @@ std::optional<size_t> ScanBackward(std::string_view text, std::ptrdiff_t start, 
         else after = p;
         // Overlapping matches count too: go on from the next character.
         const auto c = static_cast<unsigned char>(text[p]);
-        const bool lead = search_chars::IsLead(c);
+        const bool lead = platform::IsLeadByte(c);
         wordBefore = !lead && search_detail::IsWordChar(c);
         p += lead ? 2 : 1;
     }

@@ -2,7 +2,7 @@
 // character start of the CP932 text, its case rule prepared once.
 #pragma once
 
-#include "search/cp932_chars.h"
+#include "platform/cp932.h"
 #include "search/search_history.h"
 
 #include <cstddef>

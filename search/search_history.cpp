@@ -1,10 +1,10 @@
 #include "search/search_history.h"
 
-#include "search/cp932_chars.h"
+#include "platform/cp932.h"
 
 template <class Entry>
 Entry& History<Entry>::Commit(std::string_view text) {
-    const std::string_view kept = search_chars::CutAtCharBoundary(text, kSearchTextMax);
+    const std::string_view kept = text.substr(0, platform::Cp932PrefixLength(text, kSearchTextMax));
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
         if (it->text == kept) {
             entries_.splice(entries_.end(), entries_, it);

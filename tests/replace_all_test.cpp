@@ -1,4 +1,4 @@
-#include "platform/qtext.h"
+#include "platform/sjis_format.h"
 #include "search/find_text.h"
 #include "search/replace_all.h"
 
