@@ -41,6 +41,8 @@ CMainDlg::CMainDlg(QWidget* parent) : CDialog(res::IDD_MAIN, parent) {
     MapCommand(res::ID_BREAK_SQL, [this] { OnBreakSql(); });
     MapCommand(res::ID_BREAK_AND_WRAP_SQL, [this] { OnBreakAndWrapSql(); });
     MapCommand(res::ID_LOAD_RUNNER, [this] { OnLoadRunner(); });
+    MapCommand(res::ID_FIND, [this] { OnFind(); });
+    MapCommand(res::ID_REPLACE, [this] { OnReplace(); });
     MapCommand(res::ID_FIND_NEXT, [this] { OnFindAgain(false); });
     MapCommand(res::ID_FIND_PREV, [this] { OnFindAgain(true); });
     MapCommandRange(res::ID_BUFFER_1, res::ID_BUFFER_5, [this](int id) { OnSelectBuffer(id); });

@@ -9,7 +9,7 @@
 #include "app/sql_edit.h"
 #include "db/odbc_conn.h"
 #include "platform/cdialog.h"
-#include "search/search_history.h"
+#include "search/search_host.h"
 #include "settings/app_settings.h"
 
 #include <QIcon>
@@ -22,7 +22,7 @@
 class CResultWindow;
 enum class TextToolMode : int32_t;
 
-class CMainDlg : public platform::CDialog, public ResultWindowHost {
+class CMainDlg : public platform::CDialog, public ResultWindowHost, public SearchHost {
     Q_OBJECT
 
 public:
@@ -44,19 +44,16 @@ public:
     QWidget* OwnerWindow() override { return this; }
     void ReleaseSlot(SlotGroup group, int slotIndex) override;
 
-    // Find and replace on the shown editor with the current search entry.
-    // FindFromSelection selects the next match and returns 0, or shows the
-    // not-found message of the find commands (replaceMode 0) or of the
-    // replace dialog (1) and returns -1; without a current entry it does
-    // nothing and returns -1.
-    int FindFromSelection(std::string_view text, size_t selStart, size_t selEnd, bool reverse, bool replaceMode);
-    // Replaces the selection by the current replacement text as one undoable
-    // edit when it holds the search text; returns 1 then, else 0.
-    int ReplaceSelectionIfMatch(std::string_view text, size_t selStart, size_t selEnd);
-    // Replace All from the selection: the new text goes in as one edit that
-    // one undo takes back; the replace dialog's message when the search ran
-    // out.
-    void ReplaceAllInEditor();
+    // What the find and replace dialogs use (SearchHost): the histories and
+    // the shown editor, with the current search entry. Without a current
+    // entry FindFromSelection does nothing and returns -1.
+    SearchHistory& SearchEntries() override { return searchHistory; }
+    ReplaceHistory& ReplaceEntries() override { return replaceHistory; }
+    std::string EditorTextAndSel(size_t& selStart, size_t& selEnd) override;
+    int FindFromSelection(std::string_view text, size_t selStart, size_t selEnd, bool reverse,
+                          bool replaceMode) override;
+    int ReplaceSelectionIfMatch(std::string_view text, size_t selStart, size_t selEnd) override;
+    void ReplaceAllInEditor() override;
 
     bool AnyBufferHasText() const;
     void SwapBufferText(int from, int to);
@@ -104,6 +101,8 @@ private:
     void OnBreakAndWrapSql();
     void OnLoadRunner();
     void OpenTextResult(TextToolMode mode);
+    void OnFind();
+    void OnReplace();
     void OnFindAgain(bool reverse);
 
     // Editing commands (editor_commands.cpp).

@@ -102,11 +102,22 @@ void CDialog::Build() {
     // Radio buttons form groups as the template marks them: a kGroup
     // control ends the group before it, and a radio button starts one.
     QButtonGroup* radioGroup = nullptr;
+    // A label's mnemonic (&N) moves the focus to the control that follows
+    // it, as the dialog manager does with a static text's.
+    QLabel* mnemonicLabel = nullptr;
     for (const DlgControl& c : template_->controls) {
         QWidget* w = CreateControl(c, client_);
         if (!w) continue;
         PlaceControl(c, w);
         if (c.id > 0) items_[c.id] = w;
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            if (c.kind == ControlKind::Static && QString::fromUtf8(c.text ? c.text : "").contains(QLatin1Char('&'))) {
+                mnemonicLabel = label;
+            }
+        } else if (mnemonicLabel && w->focusPolicy() != Qt::NoFocus) {
+            mnemonicLabel->setBuddy(w);
+            mnemonicLabel = nullptr;
+        }
         if (auto* radio = qobject_cast<QRadioButton*>(w)) {
             if (!radioGroup || (c.style & kGroup)) radioGroup = new QButtonGroup(this);
             radioGroup->addButton(radio, c.id);

@@ -9,6 +9,8 @@ constexpr int IDD_MAIN = 102;
 constexpr int IDD_TEXT_RESULT = 130;
 constexpr int IDD_QUERY_RESULT = 134;
 constexpr int IDD_CONNECT = 135;
+constexpr int IDD_FIND = 152;
+constexpr int IDD_REPLACE = 153;
 constexpr int IDD_BATCH_RUN = 155;
 constexpr int IDD_DB_INFO = 136;
 
@@ -39,6 +41,18 @@ constexpr int IDC_DETAIL_LIST = 1016;
 constexpr int IDC_DETAIL_KIND = 1017;
 constexpr int IDC_OBJECT_KIND = 1018;
 constexpr int IDC_SCHEMA = 1019;
+// The find and replace dialogs.
+constexpr int IDC_SEARCH_TEXT = 1027;
+constexpr int IDC_REPLACE_TEXT = 1028;
+constexpr int IDC_WHOLE_WORD = 1029;
+constexpr int IDC_MATCH_CASE = 1030;
+constexpr int IDC_SEARCH_UP = 1031;
+constexpr int IDC_SEARCH_DOWN = 1032;
+constexpr int IDC_SCOPE_SELECTION = 1035;
+constexpr int IDC_SCOPE_WHOLE_TEXT = 1036;
+constexpr int IDC_FIND_NEXT = 1037;
+constexpr int IDC_REPLACE_ONCE = 5;
+constexpr int IDC_REPLACE_ALL = 6;
 
 // Commands of the main window.
 constexpr int ID_FILE_NEW = 32808;

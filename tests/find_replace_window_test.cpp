@@ -2,6 +2,8 @@
 #include "resources/resource_ids.h"
 #include "support/gui_test.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QTest>
 #include <QTextCursor>
 
@@ -26,7 +28,250 @@ protected:
         dlg.curEdit->GetSel(start, end);
         return {start, end};
     }
+
+    // What a user does in a dialog: type into a combo box, click, press keys.
+    static QComboBox* Combo(platform::CDialog& d, int id) { return d.Item<QComboBox>(id); }
+    static void Type(platform::CDialog& d, int id, const std::string& cp932) {
+        QLineEdit* edit = Combo(d, id)->lineEdit();
+        edit->selectAll();
+        const QString text = platform::Cp932ToQString(cp932);
+        // Japanese comes through an input method, which commits whole text.
+        bool ascii = true;
+        for (QChar c : text) ascii = ascii && c.unicode() < 0x80;
+        if (ascii) {
+            QTest::keyClicks(edit, text);
+        } else {
+            edit->insert(text);
+        }
+    }
+    static void Click(platform::CDialog& d, int id) { QTest::mouseClick(d.GetDlgItem(id), Qt::LeftButton); }
+    static void Enter(platform::CDialog& d) { QTest::keyClick(Combo(d, res::IDC_SEARCH_TEXT)->lineEdit(), Qt::Key_Return); }
+    static std::vector<std::string> ListOf(platform::CDialog& d, int id) {
+        std::vector<std::string> items;
+        QComboBox* combo = Combo(d, id);
+        for (int i = 0; i < combo->count(); ++i) items.push_back(platform::QStringToCp932(combo->itemText(i)));
+        return items;
+    }
+    // Runs Ctrl+F or Ctrl+H with the driver playing the user in the dialog.
+    void WithDialog(CMainDlg& dlg, Qt::Key key, std::function<void(platform::CDialog&)> user) {
+        modalDriver = std::move(user);
+        QTest::keyClick(dlg.curEdit, key, Qt::ControlModifier);
+        modalDriver = nullptr;
+    }
 };
+
+TEST_F(FindReplaceWindowTest, FindDialogCollectsTheTextAndOptionsThenSearches) {
+    auto dlg = Open();
+    const std::string text = "select a from t where a = 'A' and b = 'a'";
+    dlg->curEdit->SetText(text);
+    dlg->curEdit->SetSel(0, 0);
+    CommitSearchEntry(dlg->searchHistory, "older", true, true, true);
+    CommitSearchEntry(dlg->searchHistory, S("社員"), true, true, true);
+
+    WithDialog(*dlg, Qt::Key_F, [&](platform::CDialog& d) {
+        EXPECT_EQ(d.Template().id, res::IDD_FIND);
+        EXPECT_EQ(d.GetWindowText(), S("文字列の検索"));
+        EXPECT_EQ(d.GetItemText(platform::IDOK), S("次を検索（&F）"));
+        EXPECT_EQ(d.GetItemText(platform::IDCANCEL), S("ｷｬﾝｾﾙ"));
+        EXPECT_EQ(d.GetItemText(res::IDC_SEARCH_UP), S("上へ(&U)"));
+        // The list newest first; the box empty; options as new, not the
+        // stored ones; downwards chosen.
+        EXPECT_EQ(ListOf(d, res::IDC_SEARCH_TEXT), (std::vector<std::string>{S("社員"), "older"}));
+        EXPECT_EQ(d.GetItemText(res::IDC_SEARCH_TEXT), "");
+        EXPECT_FALSE(d.IsButtonChecked(res::IDC_WHOLE_WORD));
+        EXPECT_FALSE(d.IsButtonChecked(res::IDC_MATCH_CASE));
+        EXPECT_TRUE(d.IsButtonChecked(res::IDC_SEARCH_DOWN));
+        EXPECT_FALSE(d.IsButtonChecked(res::IDC_SEARCH_UP));
+        Type(d, res::IDC_SEARCH_TEXT, "A");
+        Click(d, res::IDC_MATCH_CASE);
+        Enter(d);  // the default button
+    });
+    EXPECT_EQ(Sel(*dlg), std::make_pair(size_t{27}, size_t{28}));  // the capital A only
+    ASSERT_NE(dlg->searchHistory.Current(), nullptr);
+    EXPECT_EQ(dlg->searchHistory.Current()->text, "A");
+    EXPECT_EQ(dlg->searchHistory.Current()->matchCase, 1);
+    EXPECT_EQ(dlg->searchHistory.Current()->wholeWord, 0);
+    EXPECT_EQ(dlg->searchHistory.Current()->searchUp, 0);
+
+    // Cancel: no search, no change to the history.
+    WithDialog(*dlg, Qt::Key_F, [&](platform::CDialog& d) {
+        Type(d, res::IDC_SEARCH_TEXT, "from");
+        QTest::keyClick(Combo(d, res::IDC_SEARCH_TEXT)->lineEdit(), Qt::Key_Escape);
+    });
+    EXPECT_EQ(dlg->searchHistory.Size(), 3u);
+    EXPECT_EQ(Sel(*dlg), std::make_pair(size_t{27}, size_t{28}));
+
+    // Upwards, whole word, picked from the list: found going up; F3 goes on
+    // up, Shift+F3 down.
+    WithDialog(*dlg, Qt::Key_F, [&](platform::CDialog& d) {
+        Type(d, res::IDC_SEARCH_TEXT, "a");
+        Click(d, res::IDC_WHOLE_WORD);
+        Click(d, res::IDC_SEARCH_UP);
+        Click(d, platform::IDOK);
+    });
+    EXPECT_EQ(Sel(*dlg), std::make_pair(size_t{22}, size_t{23}));  // the a of "where a"
+    QTest::keyClick(dlg->curEdit, Qt::Key_F3);
+    EXPECT_EQ(Sel(*dlg), std::make_pair(size_t{7}, size_t{8}));
+    QTest::keyClick(dlg->curEdit, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(Sel(*dlg), std::make_pair(size_t{22}, size_t{23}));
+    EXPECT_EQ(dlg->searchHistory.TextsNewestFirst(), (std::vector<std::string>{"a", "A", S("社員"), "older"}));
+
+    // Not found: the find dialog's message; the selection stays.
+    WithDialog(*dlg, Qt::Key_F, [&](platform::CDialog& d) {
+        Type(d, res::IDC_SEARCH_TEXT, "50%");
+        Enter(d);
+    });
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, S("文字列'50%'が見つかりません。"));
+    EXPECT_EQ(Messages()[0].flags, 48);
+    EXPECT_EQ(Sel(*dlg), std::make_pair(size_t{22}, size_t{23}));
+}
+
+TEST_F(FindReplaceWindowTest, HistoriesAreSharedUniqueAndNewestFirstAcrossFindAndReplace) {
+    auto dlg = Open();
+    dlg->curEdit->SetText("abc x1 abc");
+    WithDialog(*dlg, Qt::Key_F, [&](platform::CDialog& d) {
+        Type(d, res::IDC_SEARCH_TEXT, "abc");
+        Click(d, res::IDC_SEARCH_UP);
+        Enter(d);
+    });
+    WithDialog(*dlg, Qt::Key_H, [&](platform::CDialog& d) {
+        EXPECT_EQ(d.Template().id, res::IDD_REPLACE);
+        EXPECT_EQ(ListOf(d, res::IDC_SEARCH_TEXT), (std::vector<std::string>{"abc"}));
+        EXPECT_TRUE(ListOf(d, res::IDC_REPLACE_TEXT).empty());
+        EXPECT_EQ(d.GetItemText(res::IDC_SEARCH_TEXT), "");
+        EXPECT_EQ(d.GetItemText(res::IDC_REPLACE_TEXT), "");
+        Type(d, res::IDC_SEARCH_TEXT, "x1");
+        Click(d, res::IDC_FIND_NEXT);  // commits the search text only
+        EXPECT_TRUE(dlg->replaceHistory.TextsNewestFirst().empty());
+        Type(d, res::IDC_REPLACE_TEXT, "y");
+        Click(d, res::IDC_REPLACE_ALL);
+        Type(d, res::IDC_SEARCH_TEXT, "abc");
+        Type(d, res::IDC_REPLACE_TEXT, "z");
+        Click(d, res::IDC_FIND_NEXT);
+        Click(d, platform::IDCANCEL);
+    });
+    EXPECT_EQ(dlg->EditorText(), "abc y abc");
+    EXPECT_EQ(dlg->searchHistory.TextsNewestFirst(), (std::vector<std::string>{"abc", "x1"}));
+    EXPECT_EQ(dlg->replaceHistory.TextsNewestFirst(), (std::vector<std::string>{"y"}));
+    // Entries made by the replace dialog search downwards.
+    EXPECT_EQ(dlg->searchHistory.Current()->searchUp, 0);
+
+    WithDialog(*dlg, Qt::Key_F, [&](platform::CDialog& d) {
+        EXPECT_EQ(ListOf(d, res::IDC_SEARCH_TEXT), (std::vector<std::string>{"abc", "x1"}));
+        // Taking an older text from the list moves it to the top, once.
+        Combo(d, res::IDC_SEARCH_TEXT)->setCurrentIndex(1);
+        EXPECT_EQ(d.GetItemText(res::IDC_SEARCH_TEXT), "x1");
+        Enter(d);
+    });
+    WithDialog(*dlg, Qt::Key_H, [&](platform::CDialog& d) {
+        EXPECT_EQ(ListOf(d, res::IDC_SEARCH_TEXT), (std::vector<std::string>{"x1", "abc"}));
+        EXPECT_EQ(ListOf(d, res::IDC_REPLACE_TEXT), (std::vector<std::string>{"y"}));
+        Type(d, res::IDC_SEARCH_TEXT, "abc");
+        Type(d, res::IDC_REPLACE_TEXT, "w");
+        Click(d, res::IDC_REPLACE_ALL);
+        Type(d, res::IDC_REPLACE_TEXT, "y");
+        Click(d, res::IDC_REPLACE_ALL);  // nothing left to replace
+        Click(d, platform::IDCANCEL);
+    });
+    EXPECT_EQ(dlg->EditorText(), "w y w");
+    EXPECT_EQ(dlg->searchHistory.TextsNewestFirst(), (std::vector<std::string>{"abc", "x1"}));
+    EXPECT_EQ(dlg->replaceHistory.TextsNewestFirst(), (std::vector<std::string>{"y", "w"}));
+}
+
+TEST_F(FindReplaceWindowTest, ReplaceDialogFindsReplacesAndReplacesAllInTheEditor) {
+    auto dlg = Open();
+    const std::string text = "x = 1; y = 1; z = 1";
+    dlg->curEdit->SetText(text);
+    dlg->curEdit->SetSel(8, 8);
+    CommitSearchEntry(dlg->searchHistory, "1", false, false, true);  // upwards in the find dialog
+
+    bool stillOpen = false;
+    WithDialog(*dlg, Qt::Key_H, [&](platform::CDialog& d) {
+        EXPECT_EQ(d.GetWindowText(), S("置換"));
+        EXPECT_EQ(d.GetItemText(res::IDC_FIND_NEXT), S("次を検索（&F）"));
+        EXPECT_EQ(d.GetItemText(res::IDC_REPLACE_ONCE), S("置換(&R)"));
+        EXPECT_EQ(d.GetItemText(res::IDC_REPLACE_ALL), S("すべて置換(&A)"));
+        EXPECT_EQ(d.GetItemText(res::IDC_SCOPE_WHOLE_TEXT), S("ﾌｧｲﾙ全体(&O)"));
+        // "選択範囲" cannot be chosen; the whole text is always searched.
+        EXPECT_TRUE(d.IsButtonChecked(res::IDC_SCOPE_WHOLE_TEXT));
+        EXPECT_FALSE(d.GetDlgItem(res::IDC_SCOPE_SELECTION)->isEnabled());
+        Click(d, res::IDC_SCOPE_SELECTION);
+        EXPECT_TRUE(d.IsButtonChecked(res::IDC_SCOPE_WHOLE_TEXT));
+
+        // A label's mnemonic takes the focus to its box.
+        QApplication::setActiveWindow(&d);
+        QTest::keyClick(&d, Qt::Key_P, Qt::AltModifier);
+        EXPECT_TRUE(Combo(d, res::IDC_REPLACE_TEXT)->hasFocus());
+        QTest::keyClick(&d, Qt::Key_N, Qt::AltModifier);
+        EXPECT_TRUE(Combo(d, res::IDC_SEARCH_TEXT)->hasFocus());
+
+        Type(d, res::IDC_SEARCH_TEXT, "1");
+        Type(d, res::IDC_REPLACE_TEXT, "2");
+        // The first press on a plain caret only selects the next match (down,
+        // whatever the find dialog chose); each further press replaces it
+        // and selects the following one.
+        Click(d, res::IDC_REPLACE_ONCE);
+        EXPECT_EQ(dlg->EditorText(), text);
+        EXPECT_EQ(Sel(*dlg), std::make_pair(size_t{11}, size_t{12}));
+        Click(d, res::IDC_REPLACE_ONCE);
+        EXPECT_EQ(dlg->EditorText(), "x = 1; y = 2; z = 1");
+        EXPECT_EQ(Sel(*dlg), std::make_pair(size_t{18}, size_t{19}));
+        // Enter finds the next one and keeps the dialog open.
+        Enter(d);
+        EXPECT_EQ(Sel(*dlg), std::make_pair(size_t{4}, size_t{5}));
+        EXPECT_TRUE(d.isVisible());
+        stillOpen = d.isVisible();
+        Click(d, res::IDC_REPLACE_ALL);
+        EXPECT_EQ(dlg->EditorText(), "x = 2; y = 2; z = 2");
+        ASSERT_EQ(Messages().size(), 1u);
+        EXPECT_EQ(Messages()[0].text, S("'1'の検索が終了しました。"));
+        // Find next now finds nothing: the same message, nothing moves.
+        const auto sel = Sel(*dlg);
+        Click(d, res::IDC_FIND_NEXT);
+        EXPECT_EQ(Messages().size(), 2u);
+        EXPECT_EQ(Sel(*dlg), sel);
+        Click(d, platform::IDCANCEL);
+    });
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(modalShown.back(), res::IDD_REPLACE);
+    // One undo takes back Replace All, not the single replacement before it.
+    QTest::keyClick(dlg->curEdit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(dlg->EditorText(), "x = 1; y = 2; z = 1");
+
+    // Case rules: with match case a selected SELECT is not the text and
+    // Replace moves on; without, it is replaced.
+    dlg->curEdit->SetText("SELECT select");
+    dlg->curEdit->SetSel(0, 6);
+    WithDialog(*dlg, Qt::Key_H, [&](platform::CDialog& d) {
+        Type(d, res::IDC_SEARCH_TEXT, "select");
+        Type(d, res::IDC_REPLACE_TEXT, "x");
+        Click(d, res::IDC_MATCH_CASE);
+        Click(d, res::IDC_REPLACE_ONCE);
+        EXPECT_EQ(dlg->EditorText(), "SELECT select");
+        EXPECT_EQ(Sel(*dlg), std::make_pair(size_t{7}, size_t{13}));
+        dlg->curEdit->SetSel(0, 6);
+        Click(d, res::IDC_MATCH_CASE);
+        Click(d, res::IDC_REPLACE_ONCE);
+        EXPECT_EQ(dlg->EditorText(), "x select");
+        EXPECT_EQ(Sel(*dlg), std::make_pair(size_t{2}, size_t{8}));
+        Click(d, platform::IDCANCEL);
+    });
+
+    // An empty search text on an empty selection: Replace puts the
+    // replacement in once at the caret, then the search has finished.
+    Messages().clear();
+    dlg->curEdit->SetText("ab");
+    dlg->curEdit->SetSel(1, 1);
+    WithDialog(*dlg, Qt::Key_H, [&](platform::CDialog& d) {
+        Type(d, res::IDC_REPLACE_TEXT, S("社員"));
+        Click(d, res::IDC_REPLACE_ONCE);
+        Click(d, platform::IDCANCEL);
+    });
+    EXPECT_EQ(dlg->EditorText(), "a" + S("社員") + "b");
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, S("''の検索が終了しました。"));
+}
 
 TEST_F(FindReplaceWindowTest, F3AndShiftF3RepeatTheCurrentSearch) {
     auto dlg = Open();
