@@ -4,16 +4,13 @@
 #include "platform/message_box.h"
 
 #include <QApplication>
-#include <QFileInfo>
 
 CQueryApp::CQueryApp(int& argc, char** argv) : argc_(argc), argv_(argv) {}
 
 bool CQueryApp::InitInstance() {
     QApplication app(argc_, argv_);
     // The display name is the program file's name without folder and extension.
-    if (argc_ > 0 && argv_[0]) {
-        platform::SetAppDisplayName(QFileInfo(QString::fromLocal8Bit(argv_[0])).completeBaseName().toStdString());
-    }
+    if (argc_ > 0 && argv_[0]) platform::SetAppDisplayName(platform::ProgramDisplayName(argv_[0]));
     app.setQuitOnLastWindowClosed(false);
     {
         CMainDlg dlg;

@@ -4,6 +4,8 @@
 #include "platform/qtext.h"
 
 #include <QAbstractButton>
+#include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace platform {
@@ -31,7 +33,12 @@ std::vector<ShownMessage>& ShownMessages() {
 }
 
 std::string AppDisplayName() { return DisplayName(); }
-void SetAppDisplayName(std::string name) { DisplayName() = std::move(name); }
+void SetAppDisplayName(std::string cp932) { DisplayName() = std::move(cp932); }
+
+std::string ProgramDisplayName(std::string_view programPath) {
+    const QString path = QFile::decodeName(QByteArray(programPath.data(), static_cast<qsizetype>(programPath.size())));
+    return QStringToCp932(QFileInfo(path).completeBaseName());
+}
 
 int MessageBox(QWidget* parent, std::string_view textCp932, int flags) {
     ShownMessage shown{std::string(textCp932), AppDisplayName(), flags};

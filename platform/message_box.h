@@ -29,8 +29,11 @@ int MessageBox(QWidget* parent, std::string_view textCp932, int flags);
 void SetMessageBoxResponder(std::function<int(const ShownMessage&)> responder);
 std::vector<ShownMessage>& ShownMessages();
 
-// The program file's name without folder and extension ("vetch").
+// The program file's name without folder and extension ("vetch"), CP932.
 std::string AppDisplayName();
-void SetAppDisplayName(std::string name);
+void SetAppDisplayName(std::string cp932);
+// The display name of the program started as programPath (argv[0], a
+// file-system path): its file name without folder and extension, in CP932.
+std::string ProgramDisplayName(std::string_view programPath);
 
 }  // namespace platform
