@@ -198,6 +198,7 @@ QWidget* CDialog::CreateControl(const DlgControl& c, QWidget* parent) {
         if (c.style & kDigitsOnly) {
             edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
         }
+        KeepFormsWholeOnBackspace(edit);
         return edit;
     }
     case ControlKind::MultiEdit: {
@@ -230,6 +231,7 @@ QWidget* CDialog::CreateControl(const DlgControl& c, QWidget* parent) {
         // and typing completes nothing.
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setCompleter(nullptr);
+        KeepFormsWholeOnBackspace(combo->lineEdit());
         return combo;
     }
     case ControlKind::ListView:

@@ -10,13 +10,15 @@ namespace platform {
 bool SetClipboardText(std::string_view cp932) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard) return false;
-    clipboard->setText(Cp932ToQString(cp932), QClipboard::Clipboard);
+    clipboard->setText(ClipboardText(cp932), QClipboard::Clipboard);
     return true;
 }
 
 std::string GetClipboardText() {
     QClipboard* clipboard = QGuiApplication::clipboard();
-    return clipboard ? QStringToCp932(clipboard->text(QClipboard::Clipboard)) : std::string();
+    return clipboard ? QStringToCp932(clipboard->text(QClipboard::Clipboard), Forms::Preferred) : std::string();
 }
+
+QString ClipboardText(std::string_view cp932) { return Cp932ToQString(cp932, Forms::Preferred); }
 
 }  // namespace platform

@@ -2,7 +2,9 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cstring>
+#include <map>
 #include <memory>
 
 namespace platform {
@@ -44,16 +46,32 @@ unsigned short EncodeWithIconv(iconv_t cd, char16_t u) {
     return 0;
 }
 
+// Characters that CP932 itself has no code for but that the other common
+// Japanese mapping (JIS X 0208 as Shift_JIS) puts on a code CP932 gives to a
+// look-alike: Linux input methods type these.
+struct ExtraCode {
+    char16_t character;
+    unsigned short code;
+};
+constexpr ExtraCode kOtherMappingCodes[] = {
+    {0x301C, 0x8160},  // 〜 WAVE DASH: ～
+    {0x2016, 0x8161},  // ‖ DOUBLE VERTICAL LINE: ∥
+    {0x2212, 0x817C},  // − MINUS SIGN: －
+    {0x00A2, 0x8191},  // ¢: ￠
+    {0x00A3, 0x8192},  // £: ￡
+    {0x00AC, 0x81CA},  // ¬: ￢
+    {0x2014, 0x815C},  // — EM DASH: ―
+};
+
 std::unique_ptr<Cp932Tables> BuildTables() {
-    auto t = std::make_unique<Cp932Tables>();
-    std::memset(t.get(), 0, sizeof *t);
+    auto t = std::make_unique<Cp932Tables>();  // zero-filled
     iconv_t dec = iconv_open("UTF-16LE", "CP932");
     iconv_t enc = iconv_open("CP932", "UTF-16LE");
     for (int b = 1; b < 0x80; ++b) t->single[b] = static_cast<char16_t>(b);
     for (int b = 0xA1; b <= 0xDF; ++b) t->single[b] = static_cast<char16_t>(0xFF61 + (b - 0xA1));
     if (dec != reinterpret_cast<iconv_t>(-1)) {
         for (int lead = 0x81; lead <= 0xFC; ++lead) {
-            if (lead >= 0xA0 && lead <= 0xDF) continue;
+            if (!IsLeadByte(static_cast<unsigned char>(lead))) continue;
             for (int trail = 0x40; trail <= 0xFC; ++trail) {
                 if (trail == 0x7F) continue;
                 unsigned char bytes[2] = {static_cast<unsigned char>(lead),
@@ -73,14 +91,27 @@ std::unique_ptr<Cp932Tables> BuildTables() {
         t->encode[u] = preferred ? preferred : static_cast<unsigned short>(code);
     }
     if (enc != reinterpret_cast<iconv_t>(-1)) iconv_close(enc);
-    // A character with several CP932 codes (NEC and IBM duplicates) decodes only
-    // from its preferred code; the others travel as escaped bytes, so that every
-    // byte sequence comes back unchanged.
-    std::memcpy(t->anyPair, t->pair, sizeof t->pair);
+    for (const ExtraCode& extra : kOtherMappingCodes) {
+        if (!t->encode[extra.character]) t->encode[extra.character] = extra.code;
+    }
+    // Every code decodes to its character. A code other than its character's
+    // preferred one gets its form number, so the widget edge can mark it and
+    // give the same code back. Codes are visited in order, so the forms of a
+    // character are numbered by code.
+    std::map<char16_t, Cp932Tables::OtherForms> others;
     for (int code = 0; code < 256 * 256; ++code) {
         char16_t u = t->pair[code];
-        if (u && t->encode[u] != code) t->pair[code] = 0;
+        if (!u || t->encode[u] == code) continue;
+        Cp932Tables::OtherForms& forms = others.try_emplace(u, Cp932Tables::OtherForms{u, {}}).first->second;
+        unsigned k = 0;
+        while (k < kMaxOtherForms && forms.codes[k]) ++k;
+        if (k == kMaxOtherForms) continue;  // never so many in CP932; such a code would round-trip as preferred
+        forms.codes[k] = static_cast<unsigned short>(code);
+        t->form[code] = static_cast<unsigned char>(k + 1);
+        t->leadHasForms[code >> 8] = true;
     }
+    t->otherForms.reserve(others.size());
+    for (const auto& entry : others) t->otherForms.push_back(entry.second);
     return t;
 }
 
@@ -89,6 +120,14 @@ std::unique_ptr<Cp932Tables> BuildTables() {
 const Cp932Tables& Tables() {
     static const std::unique_ptr<Cp932Tables> tables = BuildTables();
     return *tables;
+}
+
+unsigned short OtherFormCode(char16_t u, unsigned k) {
+    const auto& forms = Tables().otherForms;
+    auto it = std::lower_bound(forms.begin(), forms.end(), u,
+                               [](const Cp932Tables::OtherForms& f, char16_t c) { return f.character < c; });
+    if (it == forms.end() || it->character != u || k >= kMaxOtherForms) return 0;
+    return it->codes[k];
 }
 
 }  // namespace detail
@@ -133,7 +172,7 @@ std::string Cp932ToUtf8(std::string_view cp932) {
             continue;
         }
         if (i + 1 < n) {
-            char16_t u = t.anyPair[c * 256 + p[i + 1]];
+            char16_t u = t.pair[c * 256 + p[i + 1]];
             if (u) {
                 AppendUtf8(u, out);
                 i += 2;

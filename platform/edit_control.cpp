@@ -1,8 +1,12 @@
 #include "platform/edit_control.h"
 
+#include "platform/clipboard.h"
+#include "platform/codepage.h"
 #include "platform/qtext.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTextDocumentFragment>
 #include <QMimeData>
 #include <QPainter>
@@ -41,8 +45,8 @@ void CEdit::GetSel(size_t& start, size_t& end) const {
 
 void CEdit::SetSel(size_t start, size_t end) {
     QString text = toPlainText();
-    qsizetype from = PositionForCp932Offset(text, start);
-    qsizetype to = end == std::string::npos ? text.size() : PositionForCp932Offset(text, end);
+    qsizetype from = PastFormMarker(text, PositionForCp932Offset(text, start));
+    qsizetype to = end == std::string::npos ? text.size() : PastFormMarker(text, PositionForCp932Offset(text, end));
     if (to < from) std::swap(from, to);
     QTextCursor cursor(document());
     cursor.setPosition(static_cast<int>(from));
@@ -138,15 +142,19 @@ void CEdit::ShowDocument(std::unique_ptr<QTextDocument> incoming) {
     setDocument(shown);  // deletes the placeholder, a child of this control
 }
 
-void CEdit::Copy() {
-    if (textCursor().hasSelection()) copy();
+std::string CEdit::SelectedText() const {
+    return QStringToCp932CrLf(textCursor().selection().toPlainText());
 }
 
+void CEdit::Copy() {
+    if (textCursor().hasSelection()) SetClipboardText(SelectedText());
+}
+
+// Cut and drag leave through here; copy goes through the clipboard edge
+// above. Both give the clipboard's form of the text.
 QMimeData* CEdit::createMimeDataFromSelection() const {
-    QString text = textCursor().selection().toPlainText();
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     auto* data = new QMimeData;
-    data->setText(text);
+    data->setText(ClipboardText(SelectedText()));
     return data;
 }
 
@@ -179,6 +187,43 @@ bool CEdit::event(QEvent* e) {
     return QPlainTextEdit::event(e);
 }
 
+namespace {
+
+bool IsPlainBackspace(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Backspace &&
+           !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier));
+}
+
+class FormsWholeOnBackspace : public QObject {
+public:
+    explicit FormsWholeOnBackspace(QLineEdit* edit) : QObject(edit), edit_(edit) { edit->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != edit_ || event->type() != QEvent::KeyPress) return false;
+        const int at = edit_->cursorPosition();
+        if (!IsPlainBackspace(static_cast<QKeyEvent*>(event)) || edit_->isReadOnly() || edit_->hasSelectedText() ||
+            at < 2 || !detail::IsFormMarker(edit_->text()[at - 1].unicode())) {
+            return false;
+        }
+        edit_->setSelection(at - 2, 2);
+        edit_->del();
+        return true;
+    }
+
+private:
+    QLineEdit* edit_;
+};
+
+bool HasNonAscii(const QString& text) {
+    for (QChar c : text) {
+        if (c.unicode() >= 0x80) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 void CEdit::keyPressEvent(QKeyEvent* event) {
     if (limit_ > 0 && !isReadOnly() && !event->text().isEmpty() && event->text()[0].isPrint()) {
         if (document()->characterCount() - 1 >= limit_ && !textCursor().hasSelection()) return;
@@ -186,30 +231,66 @@ void CEdit::keyPressEvent(QKeyEvent* event) {
     if (limit_ > 0 && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Tab)) {
         if (document()->characterCount() - 1 >= limit_ && !textCursor().hasSelection()) return;
     }
-    QPlainTextEdit::keyPressEvent(event);
-}
-
-void CEdit::insertFromMimeData(const QMimeData* source) {
-    if (source && source->hasText() && source->text().contains(QLatin1Char('\r'))) {
-        // CR LF from the clipboard is one line break, not two.
-        QMimeData normalized;
-        normalized.setText(Cp932ToQStringLf(QStringToCp932(source->text())));
-        insertFromMimeData(&normalized);
+    // Backspace takes a character and its form selector together: taking
+    // the invisible selector alone would look like a key that does nothing.
+    QTextCursor cursor = textCursor();
+    if (IsPlainBackspace(event) && !isReadOnly() && !cursor.hasSelection() && cursor.position() >= 2 &&
+        detail::IsFormMarker(document()->characterAt(cursor.position() - 1).unicode())) {
+        cursor.setPosition(cursor.position() - 2, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        setTextCursor(cursor);
         return;
     }
-    if (limit_ > 0 && source && source->hasText()) {
-        qsizetype room = limit_ - (document()->characterCount() - 1) +
-                         (textCursor().selectionEnd() - textCursor().selectionStart());
-        QString text = source->text();
-        if (room <= 0) return;
-        if (text.size() > room) {
-            QMimeData cut;
-            cut.setText(text.left(room));
-            QPlainTextEdit::insertFromMimeData(&cut);
+    // A typed character shows as what the text will hold.
+    if (HasNonAscii(event->text())) {
+        const QString shown = AsCp932Shows(event->text());
+        if (shown != event->text()) {
+            QKeyEvent typed(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
+                            event->nativeVirtualKey(), event->nativeModifiers(), shown, event->isAutoRepeat(),
+                            static_cast<quint16>(event->count()));
+            QPlainTextEdit::keyPressEvent(&typed);
+            event->setAccepted(typed.isAccepted());
             return;
         }
     }
-    QPlainTextEdit::insertFromMimeData(source);
+    QPlainTextEdit::keyPressEvent(event);
 }
+
+void CEdit::inputMethodEvent(QInputMethodEvent* event) {
+    // What an input method commits shows as what the text will hold.
+    const QString commit = event->commitString();
+    if (HasNonAscii(commit)) {
+        const QString shown = AsCp932Shows(commit);
+        if (shown != commit) {
+            QInputMethodEvent committed(event->preeditString(), event->attributes());
+            committed.setCommitString(shown, event->replacementStart(), event->replacementLength());
+            QPlainTextEdit::inputMethodEvent(&committed);
+            event->setAccepted(committed.isAccepted());
+            return;
+        }
+    }
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+void CEdit::insertFromMimeData(const QMimeData* source) {
+    if (!source || !source->hasText()) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    // Pasted or dropped text: CR LF is one line break, not two, and every
+    // character shows as what the text will hold.
+    QString text = AsCp932Shows(source->text());
+    if (limit_ > 0) {
+        qsizetype room = limit_ - (document()->characterCount() - 1) +
+                         (textCursor().selectionEnd() - textCursor().selectionStart());
+        if (room <= 0) return;
+        if (text.size() > room) text.truncate(room);
+    }
+    QMimeData normalized;
+    normalized.setText(text);
+    QPlainTextEdit::insertFromMimeData(&normalized);
+}
+
+void KeepFormsWholeOnBackspace(QLineEdit* edit) { new FormsWholeOnBackspace(edit); }
 
 }  // namespace platform

@@ -5,6 +5,8 @@
 
 #include <QPlainTextEdit>
 
+class QLineEdit;
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -67,13 +69,22 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    // Typed, committed, pasted and dropped text shows as what the text will
+    // hold: every character as its CP932 code shows it, "?" where it has none.
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
     QMimeData* createMimeDataFromSelection() const override;
 
 private:
+    std::string SelectedText() const;  // CP932, CR LF line ends
+
     int limit_ = 0;  // 0: the widget's own limit
     int formatLeft_ = 0;
 };
+
+// Makes Backspace in a one-line edit take a character together with its form
+// selector (qtext.h), as CEdit does, instead of the invisible selector alone.
+void KeepFormsWholeOnBackspace(QLineEdit* edit);
 
 }  // namespace platform

@@ -6,8 +6,9 @@ namespace platform {
 
 namespace {
 
-// One pass over the bytes; with kLineBreaks, CR LF and a lone CR become LF.
-template <bool kLineBreaks>
+// One pass over the bytes; with kLineBreaks, CR LF and a lone CR become LF;
+// with kMarkForms, a character from one of its other codes gets its selector.
+template <bool kLineBreaks, bool kMarkForms>
 QString Decode(std::string_view cp932) {
     const auto& t = detail::Tables();
     QString out;
@@ -29,9 +30,14 @@ QString Decode(std::string_view cp932) {
             continue;
         }
         if (i + 1 < n) {
-            char16_t u = t.pair[c * 256 + p[i + 1]];
+            const unsigned code = c * 256u + p[i + 1];
+            char16_t u = t.pair[code];
             if (u) {
                 dst[w++] = u;
+                // Two bytes, at most two characters: the output has room.
+                if (kMarkForms && t.leadHasForms[c] && t.form[code]) {
+                    dst[w++] = static_cast<char16_t>(detail::kFormMarkerBase + t.form[code] - 1);
+                }
                 i += 2;
                 continue;
             }
@@ -46,12 +52,20 @@ QString Decode(std::string_view cp932) {
 
 }  // namespace
 
-QString Cp932ToQString(std::string_view cp932) { return Decode<false>(cp932); }
-QString Cp932ToQStringLf(std::string_view cp932) { return Decode<true>(cp932); }
+QString Cp932ToQString(std::string_view cp932, Forms forms) {
+    return forms == Forms::Keep ? Decode<false, true>(cp932) : Decode<false, false>(cp932);
+}
+
+QString Cp932ToQStringLf(std::string_view cp932, Forms forms) {
+    return forms == Forms::Keep ? Decode<true, true>(cp932) : Decode<true, false>(cp932);
+}
 
 namespace {
 
-template <bool kCrLf>
+// With kKeepForms, a character followed by the selector of one of its other
+// codes takes that code; a selector anywhere else (left alone by an edit, or
+// from outside) is dropped.
+template <bool kCrLf, bool kKeepForms>
 std::string Encode(const QString& text) {
     const auto& t = detail::Tables();
     std::string out;
@@ -74,7 +88,15 @@ std::string Encode(const QString& text) {
             out.push_back('?');
             continue;
         }
+        if (detail::IsFormMarker(u)) continue;
         unsigned short code = t.encode[u];
+        if (i + 1 < n && detail::IsFormMarker(s[i + 1])) {
+            if (kKeepForms && code) {
+                const unsigned short other = detail::OtherFormCode(u, s[i + 1] - detail::kFormMarkerBase);
+                if (other) code = other;
+            }
+            ++i;
+        }
         if (!code) {
             out.push_back('?');
         } else if (code < 0x100) {
@@ -89,8 +111,17 @@ std::string Encode(const QString& text) {
 
 }  // namespace
 
-std::string QStringToCp932(const QString& text) { return Encode<false>(text); }
-std::string QStringToCp932CrLf(const QString& text) { return Encode<true>(text); }
+std::string QStringToCp932(const QString& text, Forms forms) {
+    return forms == Forms::Keep ? Encode<false, true>(text) : Encode<false, false>(text);
+}
+
+std::string QStringToCp932CrLf(const QString& text, Forms forms) {
+    return forms == Forms::Keep ? Encode<true, true>(text) : Encode<true, false>(text);
+}
+
+QString AsCp932Shows(const QString& typed) {
+    return Cp932ToQStringLf(QStringToCp932(typed, Forms::Preferred), Forms::Preferred);
+}
 
 namespace {
 
@@ -99,6 +130,7 @@ size_t CharLength(const char16_t* s, qsizetype i, qsizetype n, qsizetype* advanc
     *advance = 1;
     if (u < 0x80) return u == '\n' ? 2 : 1;
     if (u >= detail::kEscapeBase + 0x80 && u <= detail::kEscapeBase + 0xFF) return 1;
+    if (detail::IsFormMarker(u)) return 0;
     if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
         *advance = 2;
         return 1;
@@ -133,6 +165,11 @@ qsizetype PositionForCp932Offset(const QString& text, size_t byteOffset) {
         i += advance;
     }
     return i;
+}
+
+qsizetype PastFormMarker(const QString& text, qsizetype position) {
+    while (position > 0 && position < text.size() && detail::IsFormMarker(text[position].unicode())) ++position;
+    return position;
 }
 
 }  // namespace platform

@@ -1,8 +1,12 @@
 #include "app/sql_edit.h"
 #include "support/gui_test.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QMouseEvent>
 #include <QTest>
+#include <QTextBlock>
 
 namespace {
 
@@ -97,6 +101,105 @@ TEST_F(EditControlTest, MarginCursorCoversMinusFiveToFifteen) {
     QCursor arrow = edit.viewport()->cursor();
     EXPECT_EQ(arrow.hotSpot(), QPoint(31, 0));
     EXPECT_EQ(arrow.pixmap().size(), QSize(32, 32));
+}
+
+}  // namespace
+
+namespace {
+
+class EditEdgeTest : public GuiTest {
+protected:
+    static QString Visible(QString text) {
+        text.removeIf([](QChar c) { return c.unicode() >= 0xFE00 && c.unicode() <= 0xFE0F; });
+        return text;
+    }
+    static QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+    // Types text as a keyboard does, one key per character; QTest's own
+    // typing knows ASCII only.
+    static void Type(QWidget& widget, const QString& text) {
+        for (QChar c : text) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(&widget, &key);
+        }
+    }
+};
+
+TEST_F(EditEdgeTest, CharactersSharingACodeKeepTheirBytesUntilEdited) {
+    CSqlEdit edit;
+    edit.show();
+    // ≒ from NEC row 13 (87 90), ￢ from the IBM extensions (FA 54).
+    const std::string text = "\x87\x90" "A\r\n\xFA\x54x";
+    edit.SetText(text);
+    EXPECT_EQ(Visible(edit.toPlainText()), U("≒A\n￢x"));
+    // The selector is invisible: the line is as wide as its characters alone.
+    const QFontMetrics metrics(edit.font());
+    EXPECT_EQ(metrics.horizontalAdvance(edit.document()->firstBlock().text()), metrics.horizontalAdvance(U("≒A")));
+    EXPECT_EQ(edit.GetText(), text);
+    EXPECT_EQ(edit.GetTextLength(), text.size());
+
+    // Byte offsets step over the selector: selecting "A" and replacing it
+    // leaves ≒ in its own form.
+    edit.SetSel(2, 3);
+    size_t start = 0, end = 0;
+    edit.GetSel(start, end);
+    EXPECT_EQ(start, 2u);
+    EXPECT_EQ(end, 3u);
+    edit.ReplaceSel("B");
+    EXPECT_EQ(edit.GetText(), "\x87\x90" "B\r\n\xFA\x54x");
+
+    // The arrow keys step over ≒ and its selector as one character, and
+    // Backspace takes both.
+    edit.SetSel(0, 0);
+    QTest::keyClick(&edit, Qt::Key_Right);
+    edit.GetSel(start, end);
+    EXPECT_EQ(start, 2u);
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit.GetText(), "B\r\n\xFA\x54x");
+    EXPECT_EQ(edit.toPlainText().size(), 5);
+
+    // Typed, ≒ takes the preferred code (81 E0).
+    Type(edit, U("≒"));
+    EXPECT_EQ(edit.GetText(), "\x81\xE0" "B\r\n\xFA\x54x");
+}
+
+TEST_F(EditEdgeTest, TheClipboardGetsNoSelectorsAndPastedTextItsPreferredCodes) {
+    CSqlEdit edit;
+    edit.SetText("\x87\x90" "A\r\nb");
+    edit.SetSel(0, std::string::npos);
+    edit.Copy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), U("≒A\r\nb"));
+    edit.SetSel(0, 1);
+    edit.cut();  // Qt's own cut goes through the same edge
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), U("≒"));
+    EXPECT_EQ(edit.GetText(), "A\r\nb");
+    edit.paste();
+    EXPECT_EQ(edit.GetText(), "\x81\xE0" "A\r\nb");
+}
+
+TEST_F(EditEdgeTest, TypedAndPastedTextShowsWhatWillBeSaved) {
+    CSqlEdit edit;
+    edit.show();
+    edit.setFocus();
+    // A character without a CP932 form shows as "?" the moment it is typed.
+    Type(edit, U("café"));
+    EXPECT_EQ(edit.toPlainText(), U("caf?"));
+    QKeyEvent emoji(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, U("😀"));
+    QApplication::sendEvent(&edit, &emoji);
+    EXPECT_EQ(edit.toPlainText(), U("caf??"));
+
+    // What an input method commits: 〜 (WAVE DASH) and − (MINUS SIGN) have
+    // codes in CP932 (81 60, 81 7C), which show as ～ and －; Hangul has none.
+    QInputMethodEvent commit;
+    commit.setCommitString(U("〜−한"));
+    QApplication::sendEvent(&edit, &commit);
+    EXPECT_EQ(edit.toPlainText(), U("caf??～－?"));
+
+    // Pasted text, CR LF one line break.
+    edit.clear();
+    QGuiApplication::clipboard()->setText(U("update 商品 set 備考 = '10:00〜18:00 −5%—'\r\n"));
+    edit.paste();
+    EXPECT_EQ(edit.toPlainText(), U("update 商品 set 備考 = '10:00～18:00 －5%―'\n"));
+    EXPECT_EQ(edit.GetText(), platform::Sjis("update 商品 set 備考 = '10:00～18:00 －5%―'\r\n"));
 }
 
 }  // namespace
