@@ -74,7 +74,9 @@ void CEdit::SetSelInText(std::string_view text, size_t start, size_t end) {
         const auto line = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n');
         const size_t lineStart = line == 0 ? 0 : text.rfind('\n', offset - 1) + 1;
         QTextBlock block = doc->findBlockByNumber(static_cast<int>(line));
-        return block.position() + static_cast<int>(PositionForCp932Offset(block.text(), offset - lineStart));
+        const QString blockText = block.text();
+        return block.position() +
+               static_cast<int>(PastFormMarker(blockText, PositionForCp932Offset(blockText, offset - lineStart)));
     };
     const int from = position(std::min(start, end));
     const int to = end == start ? from : position(std::max(start, end));

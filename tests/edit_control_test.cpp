@@ -146,6 +146,12 @@ TEST_F(EditEdgeTest, CharactersSharingACodeKeepTheirBytesUntilEdited) {
     EXPECT_EQ(end, 3u);
     edit.ReplaceSel("B");
     EXPECT_EQ(edit.GetText(), "\x87\x90" "B\r\n\xFA\x54x");
+    // The same through the line-by-line selection that find and replace use.
+    edit.SetSelInText(edit.GetText(), 7, 8);
+    edit.ReplaceSel("y");
+    edit.SetSelInText(edit.GetText(), 2, 3);
+    edit.ReplaceSel("A");
+    EXPECT_EQ(edit.GetText(), "\x87\x90" "A\r\n\xFA\x54y");
 
     // The arrow keys step over ≒ and its selector as one character, and
     // Backspace takes both.
@@ -154,12 +160,12 @@ TEST_F(EditEdgeTest, CharactersSharingACodeKeepTheirBytesUntilEdited) {
     edit.GetSel(start, end);
     EXPECT_EQ(start, 2u);
     QTest::keyClick(&edit, Qt::Key_Backspace);
-    EXPECT_EQ(edit.GetText(), "B\r\n\xFA\x54x");
+    EXPECT_EQ(edit.GetText(), "A\r\n\xFA\x54y");
     EXPECT_EQ(edit.toPlainText().size(), 5);
 
     // Typed, ≒ takes the preferred code (81 E0).
     Type(edit, U("≒"));
-    EXPECT_EQ(edit.GetText(), "\x81\xE0" "B\r\n\xFA\x54x");
+    EXPECT_EQ(edit.GetText(), "\x81\xE0" "A\r\n\xFA\x54y");
 }
 
 TEST_F(EditEdgeTest, TheClipboardGetsNoSelectorsAndPastedTextItsPreferredCodes) {
