@@ -1,18 +1,22 @@
 #include "app/main_dlg.h"
-#include "db/statement_scope.h"
 #include "platform/clipboard.h"
 #include "resources/resource_ids.h"
 #include "results/batch_run_dlg.h"
+#include "results/catalog_query.h"
+#include "results/db_info_dlg.h"
 #include "results/log_list.h"
 #include "results/query_result_dlg.h"
 #include "support/gui_test.h"
 #include "support/odbc_env.h"
 
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTimer>
 #include <QScrollBar>
 #include <QTest>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -244,6 +248,14 @@ TEST_P(BatchRunTest, FiveRunsF5AndCatalogueQueriesNeverInterleave) {
         }
         return true;
     };
+    dlg->settings.userName.clear();
+    QTest::keyClick(dlg->curEdit, Qt::Key_I, Qt::ControlModifier);
+    auto* catalogue = qobject_cast<CDbInfoDlg*>(dlg->SlotWindow(ResultWindowHost::kDbInfoGroup, 0));
+    ASSERT_NE(catalogue, nullptr);
+    if (Postgres()) {
+        catalogue->schemaEdit->setText(vetch_test::PostgresSchema());
+        QTest::keyClick(catalogue->schemaEdit, Qt::Key_Return);
+    }
     int f5Runs = 0;
     int catalogueQueries = 0;
     QElapsedTimer timer;
@@ -269,13 +281,19 @@ TEST_P(BatchRunTest, FiveRunsF5AndCatalogueQueriesNeverInterleave) {
         query->close();
         Pump();
         ++f5Runs;
-        {
-            db::StatementScope statement(dlg->conn);
-            ASSERT_EQ(statement->ListTables(Postgres() ? vetch_test::PostgresSchema() : "", "bt_c%"), 0);
-            EXPECT_GE(statement->GetColumnCount(), 5);
-            for (const std::vector<std::string>& row : vetch_test::ReadRows(*statement)) {
-                ASSERT_GE(row.size(), 3u);
-                EXPECT_EQ(row[2].rfind("bt_c", 0), 0u) << row[2];
+        // The catalogue window between tables and procedures: its table list
+        // is a whole catalogue answer every time.
+        catalogue->objectKindCombo->setCurrentIndex(catalogueQueries % 2 == 0 ? results::kTableObjects
+                                                                               : results::kProcedureObjects);
+        if (catalogueQueries % 2 == 0) {
+            const results::ResultGridModel& tables = catalogue->objectList->Model();
+            ASSERT_GE(tables.ColumnCount(), 4);
+            ASSERT_EQ(tables.Column(3).caption, "TABLE_NAME");
+            for (int row = 0; row < tables.RowCount(); ++row) {
+                const std::string name(tables.CellText(row, 3));
+                if (name.rfind("bt_c", 0) == 0) {
+                    EXPECT_TRUE(name.size() == 5 && name[4] >= '0' && name[4] <= '4') << name;
+                }
             }
         }
         ++catalogueQueries;
@@ -284,6 +302,17 @@ TEST_P(BatchRunTest, FiveRunsF5AndCatalogueQueriesNeverInterleave) {
     EXPECT_GT(f5Runs, 0);
     EXPECT_GT(catalogueQueries, 0);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(Log(windows[i]), expected[i]) << "window " << i;
+    // Every table the runs made is in the catalogue now.
+    catalogue->objectKindCombo->setCurrentIndex(results::kProcedureObjects);
+    catalogue->objectKindCombo->setCurrentIndex(results::kTableObjects);
+    Lines made;
+    const results::ResultGridModel& tables = catalogue->objectList->Model();
+    for (int row = 0; row < tables.RowCount(); ++row) {
+        const std::string name(tables.CellText(row, 3));
+        if (name.rfind("bt_c", 0) == 0) made.push_back(name);
+    }
+    std::sort(made.begin(), made.end());
+    EXPECT_EQ(made, (Lines{"bt_c0", "bt_c1", "bt_c2", "bt_c3", "bt_c4"}));
     for (int i = 0; i < 5; ++i) Exec("DROP TABLE bt_c" + std::to_string(i));
 }
 
