@@ -4,7 +4,10 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QWidget>
+
+#include <memory>
 
 namespace platform {
 
@@ -17,20 +20,23 @@ void KeyRouter::Install() {
 }
 
 bool KeyRouter::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress) return false;
+    if (event->type() != QEvent::KeyPress || event == delivering_) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget) return false;
-    // A key a child ignored travels on to its parents; it was offered once.
-    auto* last = qobject_cast<QWidget*>(lastReceiver_);
-    if (event == lastEvent_ && last && widget != last && widget->isAncestorOf(last)) {
-        return false;
-    }
-    lastEvent_ = event;
-    lastReceiver_ = watched;
     auto* dialog = qobject_cast<CDialog*>(widget->window());
-
     if (!dialog) return false;
-    return dialog->PreTranslateKey(static_cast<QKeyEvent*>(event));
+
+    auto* key = static_cast<QKeyEvent*>(event);
+    // Consumed either way: Qt must not walk this event up the parents.
+    key->accept();
+    QPointer<QWidget> receiver = widget;
+    if (dialog->PreTranslateKey(key) || !receiver) return true;
+    std::unique_ptr<QEvent> copy(key->clone());
+    const QEvent* outer = delivering_;
+    delivering_ = copy.get();
+    QCoreApplication::sendEvent(receiver, copy.get());
+    delivering_ = outer;
+    return true;
 }
 
 }  // namespace platform

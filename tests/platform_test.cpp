@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -223,6 +224,34 @@ TEST_F(PlatformTest, KeysOfUnhandledCommandsGoOnToTheControl) {
     QTest::keyClick(edit, Qt::Key_N, Qt::ControlModifier);  // handled: taken from the edit
     EXPECT_EQ(dlg.newCount, 1);
     EXPECT_EQ(edit->GetText(), "x");
+}
+
+// Records every key offered to the window before its controls see it.
+class KeyRecorder : public platform::CDialog {
+public:
+    KeyRecorder() : CDialog(res::IDD_CONNECT) {}
+    bool PreTranslateKey(QKeyEvent* event) override {
+        offered.push_back(event->key());
+        return false;
+    }
+    std::vector<int> offered;
+};
+
+TEST_F(PlatformTest, EveryKeyIsOfferedToItsWindowExactlyOnce) {
+    KeyRecorder dlg;
+    modalDriver = [](platform::CDialog& d) {
+        auto& recorder = static_cast<KeyRecorder&>(d);
+        QWidget* edit = d.GetDlgItem(res::IDC_HOST_STRING);
+        QTest::keyClick(edit, Qt::Key_A);
+        // The next key is sent to an ancestor of the edit: it is a new key.
+        QTest::keyClick(&d, Qt::Key_F3);
+        // The edit ignores F3, which then travels up to the window: still one key.
+        QTest::keyClick(edit, Qt::Key_F3);
+        QTest::keyClick(d.Client(), Qt::Key_F4);
+        EXPECT_EQ(recorder.offered, (std::vector<int>{Qt::Key_A, Qt::Key_F3, Qt::Key_F3, Qt::Key_F4}));
+        EXPECT_EQ(d.GetItemText(res::IDC_HOST_STRING), "a");
+    };
+    dlg.DoModal();
 }
 
 TEST_F(PlatformTest, MessageBoxesAreTitledWithTheDisplayName) {
