@@ -226,10 +226,11 @@ void CMainDlg::StopResultWork() {
     for (const QPointer<CResultWindow>& window : resultWindows) {
         if (window) window->StopWork();
     }
-    // A statement may start just after a cancel: cancel again until every
+    // The workers stopped their hand-over, so none waits for this thread.
+    // A statement may start just after a cancel: stop again until every
     // worker has left.
     while (anyRunning()) {
-        conn.Cancel();
+        conn.RequestStop();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 }

@@ -116,6 +116,7 @@ COdbcConn::~COdbcConn() {
 
 int COdbcConn::Connect(std::string_view dsn, std::string_view user, std::string_view password) {
     auto lock = Lock();
+    stopRequested_ = false;
     std::string connectionString =
         BuildConnectionString(platform::Cp932ToUtf8(dsn), platform::Cp932ToUtf8(user),
                               platform::Cp932ToUtf8(password));
@@ -182,6 +183,10 @@ int COdbcConn::GetDiagnostic(int kind, char sqlState[6], SQLINTEGER& nativeError
 int COdbcConn::AllocStatement() {
     // A statement left over by a careless caller is released, not leaked.
     if (stmtHandle_ != SQL_NULL_HSTMT) FreeStatement();
+    if (stopRequested_) {
+        lastReturn_ = SQL_ERROR;
+        return -1;
+    }
     SQLHSTMT handle = SQL_NULL_HSTMT;
     lastReturn_ = SQLAllocHandle(SQL_HANDLE_STMT, connHandle_, &handle);
     if (!Succeeded(lastReturn_)) return -1;
@@ -203,6 +208,11 @@ void COdbcConn::Cancel() {
     if (stmtHandle_ != SQL_NULL_HSTMT) SQLCancel(stmtHandle_);
 }
 
+void COdbcConn::RequestStop() {
+    stopRequested_ = true;
+    Cancel();
+}
+
 void COdbcConn::ClearColumns() {
     columns_.clear();
     // The block is kept for the next result unless a very wide one made it
@@ -218,6 +228,11 @@ void COdbcConn::SetNoResult() {
 
 int COdbcConn::Execute(std::string_view sql) {
     ClearColumns();
+    if (stopRequested_) {
+        lastReturn_ = SQL_ERROR;
+        SetNoResult();
+        return -1;
+    }
     std::string text = platform::Cp932ToUtf8(sql);
     lastReturn_ = SQLExecDirect(stmtHandle_, AsSqlChar(text.data()), SQL_NTS);
     if (lastReturn_ == SQL_NO_DATA) {

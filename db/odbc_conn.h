@@ -11,9 +11,9 @@
 // Threads: one instance is shared by every window and by the batch-run
 // workers. A user holds Lock() for a whole allocate -> execute (or catalogue
 // call) -> read -> free sequence, so two sequences never interleave on the
-// one statement slot. Connect, Disconnect and the destructor lock by
-// themselves. Cancel alone may be called from another thread without the
-// lock.
+// one statement slot (db::StatementScope does that). Connect, Disconnect and
+// the destructor lock by themselves. Cancel and RequestStop may be called
+// from another thread without the lock.
 #pragma once
 
 #include <sql.h>
@@ -145,8 +145,19 @@ public:
                              std::string_view column);
 
     // Asks the driver to stop the statement now running on another thread.
-    // Takes no connection lock; harmless when no statement exists.
+    // Takes no connection lock; harmless when no statement exists. A cancel
+    // that comes between two statements is lost: see RequestStop.
     void Cancel();
+
+    // The stop for shutdown, which cannot be missed: from now on every
+    // AllocStatement and Execute fails at once (and so every catalogue call
+    // without a statement), and the
+    // statement running now is cancelled. A statement may still start in the
+    // instant between its check and the driver's call, so whoever waits for
+    // the workers calls this again until they are gone. Takes no connection
+    // lock. Connect lifts the stop.
+    void RequestStop();
+    bool StopRequested() const { return stopRequested_.load(); }
 
     // The bound column at index, or null; lets tests see buffer sizes.
     const BoundColumn* FindColumn(int index) const;
@@ -167,6 +178,7 @@ private:
     SQLRETURN lastReturn_ = SQL_SUCCESS;
     // Read by commands on any thread while another may be disconnecting.
     std::atomic<int32_t> connected_{0};
+    std::atomic<bool> stopRequested_{false};
     int32_t columnCount_ = 0;
     int32_t endOfData_ = 1;
     int32_t fetchFailed_ = 0;

@@ -1,7 +1,10 @@
 #include "app/main_dlg.h"
 #include "app/result_window.h"
+#include "db/statement_scope.h"
+#include "platform/line_handover.h"
 #include "resources/resource_ids.h"
-#include "support/gui_test.h"
+#include "support/main_window_fixture.h"
+#include "support/odbc_env.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -11,9 +14,12 @@
 #include <QMenuBar>
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <map>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -30,14 +36,58 @@ private:
     static constexpr Kind kKind{0, ResultWindowHost::kQueryResultGroup, AppSettings::kQueryResult, false, false};
 };
 
-class MainWindowTest : public GuiTest {
-protected:
-    std::unique_ptr<CMainDlg> Open() {
-        auto dlg = std::make_unique<CMainDlg>();
-        dlg->Create(nullptr);
-        Pump();  // runs the connect command posted at start
-        return dlg;
+// A window with work on a thread of its own, as the batch run has: it runs a
+// statement that does not end by itself, again and again, and logs each
+// outcome through the line hand-over.
+class WorkerWindow : public CResultWindow {
+public:
+    WorkerWindow(ResultWindowHost& host, int slot) : CResultWindow(kKind, host, slot, 0) { Open(); }
+    ~WorkerWindow() override {
+        if (worker.joinable()) worker.join();
     }
+    void ApplyFont() override {}
+    void StopWork() override {
+        handOver->Stop();
+        stop = true;
+    }
+    bool WorkRunning() const override { return running; }
+
+    std::atomic<bool> started{false};
+    std::atomic<int> connectedAtEnd{-1};
+
+protected:
+    void Layout() override {}
+    bool CanClose() const override { return !running; }
+    void OnShown() override {
+        handOver = new platform::LineHandOver([](const std::string&) {}, this);
+        running = true;
+        worker = std::thread([this, sender = handOver->Sender(), &connection = *conn] {
+            while (!stop) {
+                std::string outcome;
+                {
+                    db::StatementScope statement(connection);
+                    started = true;
+                    outcome = statement->Execute(kSlow) < 0 ? DiagnosticMessage(*statement, SQL_HANDLE_STMT) : "done";
+                }
+                if (!sender.Send(outcome)) break;
+            }
+            connectedAtEnd = connection.IsConnected();
+            running = false;
+        });
+    }
+
+private:
+    static constexpr Kind kKind{0, ResultWindowHost::kBatchRunGroup, AppSettings::kBatchRun, false, false};
+    static constexpr const char* kSlow =
+        "WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r WHERE n < 1000000000) SELECT count(*) FROM r";
+    platform::LineHandOver* handOver = nullptr;
+    std::thread worker;
+    std::atomic<bool> stop{false};
+    std::atomic<bool> running{false};
+};
+
+class MainWindowTest : public MainWindowFixture {
+protected:
     static std::string MenuText(CMainDlg& dlg, int id) {
         return platform::QStringToCp932(dlg.MenuItem(id)->text());
     }
@@ -94,9 +144,24 @@ TEST_F(MainWindowTest, BuffersKeepTheirTextAndTitlesFollowTheShownBuffer) {
     EXPECT_EQ(dlg->EditorText(), "buffer three");
 }
 
+// A → B → A cannot tell which buffer a text went to; a third one can.
+TEST_F(MainWindowTest, ABufferNeverShownIsEmptyWhateverWasTypedBefore) {
+    auto dlg = Open();
+    dlg->curEdit->SetText("one");
+    dlg->SendCommand(res::ID_BUFFER_1 + 1);
+    EXPECT_EQ(dlg->EditorText(), "");
+    dlg->curEdit->SetText("two");
+    dlg->SendCommand(res::ID_BUFFER_1 + 2);
+    EXPECT_EQ(dlg->EditorText(), "");
+    dlg->SendCommand(res::ID_BUFFER_1);
+    EXPECT_EQ(dlg->EditorText(), "one");
+    dlg->SendCommand(res::ID_BUFFER_1 + 1);
+    EXPECT_EQ(dlg->EditorText(), "two");
+}
+
 TEST_F(MainWindowTest, FileNameShowsInLabelAndTitleUntilNew) {
     auto dlg = Open();
-    dlg->buffers[0].fileName = "/home/user/sql/" + S("売上.sql");
+    dlg->buffers[0].fileName = std::string("/home/user/sql/").append(S("売上.sql"));
     dlg->UpdateBufferCaption(0);
     EXPECT_EQ(MenuText(*dlg, res::ID_BUFFER_1), S("ｳｨﾝﾄﾞｳ &1 [/home/user/sql/売上.sql]"));
     EXPECT_EQ(dlg->GetWindowText(), S("vetch － ｳｨﾝﾄﾞｳ 1 [/home/user/sql/売上.sql]"));
@@ -110,7 +175,7 @@ TEST_F(MainWindowTest, FileNameShowsInLabelAndTitleUntilNew) {
 
     // A path too long for the 255-byte title is cut, never split inside a
     // double-byte character.
-    dlg->buffers[0].fileName = "/" + std::string(120, 'a') + S("長い名前のファイルです長い名前のファイルです長い名前のファイルです長い名前のファイルです長い名前のファイルです.sql");
+    dlg->buffers[0].fileName = std::string("/").append(120, 'a').append(S("長い名前のファイルです長い名前のファイルです長い名前のファイルです長い名前のファイルです長い名前のファイルです.sql"));
     dlg->UpdateBufferCaption(0);
     std::string cut = dlg->GetWindowText();
     EXPECT_LE(cut.size(), 255u);
@@ -268,6 +333,28 @@ TEST_F(MainWindowTest, OnlyMarkedMenuItemsShowACheck) {
     EXPECT_EQ(checkable(), std::vector<int>{res::ID_BUFFER_1});
 }
 
+TEST_F(MainWindowTest, ClosingStopsRunningWorkersBeforeItDisconnects) {
+    auto dlg = Open();
+    ASSERT_EQ(vetch_test::ConnectTo(dlg->conn, vetch_test::Db::Sqlite), 0);
+    QPointer<WorkerWindow> window = new WorkerWindow(*dlg, 0);
+    dlg->SetSlotWindow(CMainDlg::kBatchRunGroup, 0, window);
+    while (!window->started) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // in the driver now
+
+    // The user cannot close a window whose work runs...
+    window->close();
+    EXPECT_FALSE(window->IsDestroyed());
+    // ...but the main window closing ends it, then disconnects.
+    const auto begin = std::chrono::steady_clock::now();
+    dlg->DestroyWindow();
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
+    ASSERT_FALSE(window.isNull());
+    EXPECT_FALSE(window->WorkRunning());
+    EXPECT_EQ(window->connectedAtEnd.load(), 1);  // the worker was gone before the disconnect
+    EXPECT_TRUE(window->IsDestroyed());
+    EXPECT_EQ(dlg->conn.IsConnected(), 0);
+}
+
 // Every menu label that names a key has exactly that key in table 140, and
 // the table holds the 23 entries of the command table.
 TEST_F(MainWindowTest, MenuLabelsAndAcceleratorsAgree) {
@@ -281,7 +368,7 @@ TEST_F(MainWindowTest, MenuLabelsAndAcceleratorsAgree) {
         if (e.flags & platform::kFControl) name += "Ctrl+";
         if (e.flags & platform::kFShift) name += "Shift+";
         if (e.flags & platform::kFAlt) name += "Alt+";
-        if (e.key >= platform::kVkF1) name += "F" + std::to_string(e.key - platform::kVkF1 + 1);
+        if (e.key >= platform::kVkF1) name.append("F").append(std::to_string(e.key - platform::kVkF1 + 1));
         else name += static_cast<char>(e.key);
         EXPECT_TRUE(keyNames.emplace(e.command, name).second) << e.command;
     }
