@@ -1,7 +1,9 @@
 #!/bin/bash
 # Installs what vetch needs, starts a throwaway PostgreSQL server, builds the
-# program twice (a normal build and one with AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs the whole test suite in both.
+# program three times and runs the tests in each: a normal build and one with
+# AddressSanitizer and UndefinedBehaviorSanitizer run the whole suite; one
+# with ThreadSanitizer runs the tests where threads meet (ctest label
+# "threads": the shared connection, the stop, the worker hand-over).
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -27,15 +29,24 @@ status=0
 # Each fuzz target for 30 s (scripts/fuzz.sh 600 is the long run).
 bash "$ROOT/scripts/fuzz.sh" 30 || status=1
 
-for config in normal asan; do
-  if [[ $config == normal ]]; then
+for config in normal asan tsan; do
+  selection=()
+  case $config in
+  normal)
     BUILD="$ROOT/build"
     bash "$ROOT/scripts/build.sh" "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVETCH_SANITIZE=OFF -DVETCH_BENCH=ON
-  else
+    ;;
+  asan)
     BUILD="$ROOT/build-asan"
     bash "$ROOT/scripts/build.sh" "$BUILD" -DCMAKE_BUILD_TYPE=Debug -DVETCH_SANITIZE=ON -DVETCH_BENCH=OFF
-  fi
+    ;;
+  tsan)
+    BUILD="$ROOT/build-tsan"
+    bash "$ROOT/scripts/build.sh" "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVETCH_SANITIZE=thread -DVETCH_BENCH=OFF
+    selection=(-L threads)
+    ;;
+  esac
   echo "== tests: $config build =="
-  (cd "$BUILD" && ctest --output-on-failure) || status=1
+  (cd "$BUILD" && ctest --output-on-failure "${selection[@]}") || status=1
 done
 exit $status
