@@ -220,6 +220,13 @@ void AppendUtf8AsCp932(std::string_view utf8, std::string& out) {
             if ((p[i + k] & 0xC0) != 0x80) ok = false;
             else u = (u << 6) | (p[i + k] & 0x3F);
         }
+        // A character in more bytes than it needs (an overlong form: E0 80
+        // AF for '/') is malformed, as are surrogates and code points past
+        // U+10FFFF; none may pass for the character it imitates.
+        if (ok && ((len == 3 && u < 0x800) || (len == 4 && (u < 0x10000 || u > 0x10FFFF)) ||
+                   (u >= 0xD800 && u <= 0xDFFF))) {
+            ok = false;
+        }
         if (!ok) {
             out.push_back('?');
             ++i;

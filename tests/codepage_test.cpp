@@ -149,4 +149,24 @@ TEST(Codepage, InvalidBytesSurviveTheWidgetEdge) {
     EXPECT_EQ(QStringToCp932(Cp932ToQString(all)), all);
 }
 
+TEST(Codepage, OverlongUtf8NeverPassesForTheCharacterItImitates) {
+    // 'A' and '/' in two bytes, '/' in three and four, a surrogate: every
+    // byte of such a malformed sequence arrives as "?".
+    EXPECT_EQ(Utf8ToCp932("a\xC1\x81z"), "a??z");
+    EXPECT_EQ(Utf8ToCp932("a\xC0\xAFz"), "a??z");
+    EXPECT_EQ(Utf8ToCp932("a\xE0\x80\xAFz"), "a???z");
+    EXPECT_EQ(Utf8ToCp932("a\xF0\x80\x80\xAFz"), "a????z");
+    EXPECT_EQ(Utf8ToCp932("a\xED\xA0\x80z"), "a???z");
+    EXPECT_EQ(Utf8ToCp932("\xE0\xA0\x80"), "?");  // U+0800, the first real three-byte form, has no CP932 code
+}
+
+TEST(Codepage, IbmExtensionKanjiHaveTheirCodes) {
+    // 纊 (U+7E8A) is FA 5C, also reachable as the NEC-selected ED 40; the
+    // conversion to CP932 takes FA 5C, and a 5C trail byte is no backslash.
+    EXPECT_EQ(Cp932ToUtf8("\xFA\x5C"), "纊");
+    EXPECT_EQ(Utf8ToCp932("纊"), "\xFA\x5C");
+    EXPECT_EQ(Cp932ToUtf8("\xFA\x5C\x5C"), "纊\\");
+    EXPECT_EQ(QStringToCp932(Cp932ToQString("\xFA\x5C")), "\xFA\x5C");
+}
+
 }  // namespace
