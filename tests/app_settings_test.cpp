@@ -114,7 +114,10 @@ TEST_F(AppSettingsTest, ValuesThatDoNotScanFallBack) {
     }
 }
 
-TEST_F(AppSettingsTest, AFolderInTheFilesPlaceIsLeftAlone) {
+// Saving would replace the file with only the fourteen keys: a file that
+// cannot be read is left as it is. A folder cannot be read by anyone, root
+// included, so this runs everywhere.
+TEST_F(AppSettingsTest, AFileWeCannotReadIsNotReplaced) {
     fs::create_directory(path_);
     Write(path_ + "/inside", "x");
     {
@@ -123,19 +126,30 @@ TEST_F(AppSettingsTest, AFolderInTheFilesPlaceIsLeftAlone) {
         s.fontSize = 20;
     }
     EXPECT_EQ(Read(path_ + "/inside"), "x");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.Path()), fs::directory_iterator()), 1);
-}
+    EXPECT_TRUE(fs::is_directory(path_));
 
-TEST_F(AppSettingsTest, AFileWeCannotReadIsNotReplaced) {
-    if (geteuid() == 0) GTEST_SKIP() << "permissions do not apply to root";
-    Write(path_, "; hand-written\n[SQL]\nUSERNAME=u\n");
-    chmod(path_.c_str(), 0200);
+    // The same through a link to the folder.
+    const std::string link = dir_.File("linked.ini");
+    fs::create_symlink(path_, link);
     {
-        AppSettings s(path_);
-        s.userName = "changed";
+        AppSettings s(link);
+        s.fontSize = 20;
     }
-    chmod(path_.c_str(), 0600);
-    EXPECT_EQ(Read(path_), "; hand-written\n[SQL]\nUSERNAME=u\n");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.Path()), fs::directory_iterator()), 2);
+
+    // A file its owner may not read (permissions bind everyone but root).
+    if (geteuid() != 0) {
+        const std::string locked = dir_.File("locked.ini");
+        Write(locked, "; hand-written\n[SQL]\nUSERNAME=u\n");
+        chmod(locked.c_str(), 0200);
+        {
+            AppSettings s(locked);
+            s.userName = "changed";
+        }
+        chmod(locked.c_str(), 0600);
+        EXPECT_EQ(Read(locked), "; hand-written\n[SQL]\nUSERNAME=u\n");
+    }
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "app/main_dlg.h"
 #include "resources/resource_ids.h"
 #include "settings/connect_dlg.h"
-#include "support/gui_test.h"
+#include "support/main_window_fixture.h"
 #include "support/odbc_env.h"
 
 #include <QLineEdit>
@@ -15,10 +15,10 @@ namespace {
 
 using vetch_test::Db;
 
-class ConnectDialogTest : public GuiTest, public ::testing::WithParamInterface<Db> {
+class ConnectDialogTest : public MainWindowFixture, public ::testing::WithParamInterface<Db> {
 protected:
     void SetUp() override {
-        GuiTest::SetUp();
+        MainWindowFixture::SetUp();
         vetch_test::InitOdbcEnvironment();
     }
     std::string Dsn() const { return GetParam() == Db::Sqlite ? vetch_test::SqliteDsn() : vetch_test::PostgresDsn(); }
@@ -113,9 +113,7 @@ TEST_P(ConnectDialogTest, CancelChangesNothingAndTheFieldsShowTheSettings) {
 TEST_P(ConnectDialogTest, AltCInTheMainWindowConnectsAndTheValuesReachTheSettingsFile) {
     VETCH_REQUIRE_DB(GetParam());
     {
-        auto dlg = std::make_unique<CMainDlg>();
-        dlg->Create(nullptr);
-        Pump();  // the dialog at start: left open, so cancelled
+        auto dlg = Open();  // the dialog at start: left open, so cancelled
         EXPECT_EQ(dlg->conn.IsConnected(), 0);
         modalDriver = [&](platform::CDialog& d) {
             Type(d, res::IDC_HOST_STRING, Dsn());

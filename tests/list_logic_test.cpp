@@ -1,4 +1,5 @@
 #include "results/list_logic.h"
+#include "results/result_list.h"
 
 #include <gtest/gtest.h>
 
@@ -86,6 +87,67 @@ TEST(ListLogic, CopyTextIsTabSeparatedWithCrLfLines) {
     }
     EXPECT_EQ(std::count(big.begin(), big.end(), '\n'), 100001);
     EXPECT_EQ(std::count(big.begin(), big.end(), '\t'), 100001 * 5);
+}
+
+// Rows spill over into new chunks, and one row larger than a chunk gets one
+// of its own; every cell still reads back whole.
+TEST(CellTableTest, CellsSurviveChunkBoundaries) {
+    results::CellTable cells(3);
+    const std::string big(3u << 20, 'x');
+    for (int r = 0; r < 40000; ++r) {
+        cells.AppendCell(std::to_string(r));
+        if (r == 20000) {
+            cells.AppendCell(big);
+        } else {
+            cells.AppendCell(std::string(static_cast<std::size_t>(r % 50), 'a' + r % 26));
+        }
+        if (r % 3) {
+            cells.AppendCell("last");
+            cells.AppendCell("dropped");  // one more than the columns
+        }
+        cells.EndRow();
+    }
+    ASSERT_EQ(cells.RowCount(), 40000u);
+    for (std::size_t r = 0; r < cells.RowCount(); ++r) {
+        ASSERT_EQ(cells.Cell(r, 0), std::to_string(r));
+        if (r == 20000) {
+            ASSERT_EQ(cells.Cell(r, 1), big);
+        } else {
+            ASSERT_EQ(cells.Cell(r, 1), std::string(r % 50, static_cast<char>('a' + r % 26)));
+        }
+        ASSERT_EQ(cells.Cell(r, 2), r % 3 ? "last" : "");
+    }
+    EXPECT_EQ(cells.Cell(40000, 0), "");
+    EXPECT_EQ(cells.Cell(0, 3), "");
+}
+
+// More than 16 rows, where a sort stops being a simple insertion sort: rows
+// that compare equal keep the order they had, in either direction.
+TEST(ListLogic, SortingKeepsTheOrderOfEqualRows) {
+    CellTable cells(2);
+    for (int r = 0; r < 40; ++r) {
+        cells.AppendCell(std::to_string(r % 3));
+        cells.AppendCell("row" + std::to_string(r));
+        cells.EndRow();
+    }
+    std::vector<std::uint32_t> order(40);
+    for (std::uint32_t r = 0; r < 40; ++r) order[r] = 39 - r;  // the list shows them backwards
+    SortRowOrder(order, cells, 0, 4, 1);
+    std::vector<std::uint32_t> expected;
+    for (int key : {0, 1, 2}) {
+        for (int r = 39; r >= 0; --r) {
+            if (r % 3 == key) expected.push_back(static_cast<std::uint32_t>(r));
+        }
+    }
+    EXPECT_EQ(order, expected);
+    SortRowOrder(order, cells, 0, 4, 2);
+    std::vector<std::uint32_t> descending;
+    for (int key : {2, 1, 0}) {
+        for (std::uint32_t r : expected) {
+            if (static_cast<int>(r % 3) == key) descending.push_back(r);
+        }
+    }
+    EXPECT_EQ(order, descending);
 }
 
 }  // namespace

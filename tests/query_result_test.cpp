@@ -4,7 +4,7 @@
 #include "resources/resource_ids.h"
 #include "results/query_result_dlg.h"
 #include "results/result_list.h"
-#include "support/gui_test.h"
+#include "support/main_window_fixture.h"
 #include "support/odbc_env.h"
 
 #include <QApplication>
@@ -21,14 +21,8 @@ namespace {
 using results::ResultGrid;
 using vetch_test::Db;
 
-class QueryResultTest : public GuiTest {
+class QueryResultTest : public MainWindowFixture {
 protected:
-    std::unique_ptr<CMainDlg> Open() {
-        auto dlg = std::make_unique<CMainDlg>();
-        dlg->Create(nullptr);
-        Pump();  // the connect dialog opened at start is cancelled
-        return dlg;
-    }
     static CQueryResultDlg* Window(CMainDlg& dlg, int slot) {
         return qobject_cast<CQueryResultDlg*>(dlg.SlotWindow(CMainDlg::kQueryResultGroup, slot));
     }
@@ -352,38 +346,6 @@ TEST_F(QueryResultTest, LongColumnNamesAreCut) {
     EXPECT_EQ(Captions(*w), (std::vector<std::string>{S("件数"), std::string(127, 'a'), kanji.substr(0, 126)}));
     EXPECT_EQ(w->list->columnWidth(1), 127 * dlg->settings.fontSize);
     EXPECT_EQ(w->list->columnWidth(2), 126 * dlg->settings.fontSize);
-}
-
-// Rows spill over into new chunks, and one row larger than a chunk gets one
-// of its own; every cell still reads back whole.
-TEST(CellTableTest, CellsSurviveChunkBoundaries) {
-    results::CellTable cells(3);
-    const std::string big(3u << 20, 'x');
-    for (int r = 0; r < 40000; ++r) {
-        cells.AppendCell(std::to_string(r));
-        if (r == 20000) {
-            cells.AppendCell(big);
-        } else {
-            cells.AppendCell(std::string(static_cast<std::size_t>(r % 50), 'a' + r % 26));
-        }
-        if (r % 3) {
-            cells.AppendCell("last");
-            cells.AppendCell("dropped");  // one more than the columns
-        }
-        cells.EndRow();
-    }
-    ASSERT_EQ(cells.RowCount(), 40000u);
-    for (std::size_t r = 0; r < cells.RowCount(); ++r) {
-        ASSERT_EQ(cells.Cell(r, 0), std::to_string(r));
-        if (r == 20000) {
-            ASSERT_EQ(cells.Cell(r, 1), big);
-        } else {
-            ASSERT_EQ(cells.Cell(r, 1), std::string(r % 50, static_cast<char>('a' + r % 26)));
-        }
-        ASSERT_EQ(cells.Cell(r, 2), r % 3 ? "last" : "");
-    }
-    EXPECT_EQ(cells.Cell(40000, 0), "");
-    EXPECT_EQ(cells.Cell(0, 3), "");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "app/main_dlg.h"
 #include "platform/clipboard.h"
 #include "resources/resource_ids.h"
-#include "support/gui_test.h"
+#include "support/main_window_fixture.h"
 #include "texttools/text_result_dlg.h"
 
 #include <QGuiApplication>
@@ -16,15 +16,8 @@ namespace {
 
 const char* kQuery = "select a, b\r\nfrom t\r\nwhere x = 1 or y = 2\r\norder by a\r\n";
 
-class TextResultTest : public GuiTest {
+class TextResultTest : public MainWindowFixture {
 protected:
-    std::unique_ptr<CMainDlg> Open(const char* ini = nullptr) {
-        if (ini) std::ofstream("vetch.ini") << ini;
-        auto dlg = std::make_unique<CMainDlg>();
-        dlg->Create(nullptr);
-        Pump();
-        return dlg;
-    }
     static CTextResultDlg* Window(CMainDlg& dlg, int slot) {
         return qobject_cast<CTextResultDlg*>(dlg.SlotWindow(CMainDlg::kTextResultGroup, slot));
     }

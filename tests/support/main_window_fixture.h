@@ -1,0 +1,22 @@
+// Fixture for tests of the main window and the windows it opens.
+#pragma once
+
+#include "app/main_dlg.h"
+#include "support/gui_test.h"
+
+#include <fstream>
+#include <memory>
+
+class MainWindowFixture : public GuiTest {
+protected:
+    // Opens the main window as the program starts it, after writing iniText
+    // (when given) as the settings file. The connect dialog it opens by
+    // itself is answered by modalDriver: left open, it is cancelled.
+    std::unique_ptr<CMainDlg> Open(const char* iniText = nullptr) {
+        if (iniText) std::ofstream("vetch.ini", std::ios::binary) << iniText;
+        auto dlg = std::make_unique<CMainDlg>();
+        dlg->Create(nullptr);
+        Pump();  // runs the connect command posted at start
+        return dlg;
+    }
+};
