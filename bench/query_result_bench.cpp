@@ -20,9 +20,13 @@
 // configuration runs in a process of its own, so its peak is its own.
 //
 // Targets: fill <= 1.5 x fetch (the median ratio of fills each paired with a
-// fetch alone); every sort and copy < 1 s; growth of the peak above the
-// baseline while the window fills < 4 x the raw size. The exit status is 1
-// when a target is missed.
+// fetch alone); every sort and copy < 1 s; the window's own growth (the peak
+// while filling above the peak of the fetch alone) < 2 x the raw size, for
+// every configuration; and, where the data source streams, the whole growth
+// above the baseline < 4 x the raw size. A driver that buffers the answer
+// keeps a copy of its own that the program cannot reach: it is reported on
+// a line of its own, with no target. The exit status is 1 when a target is
+// missed.
 #include "app/main_dlg.h"
 #include "db/statement_scope.h"
 #include "bench/bench_db.h"
@@ -381,13 +385,22 @@ int Measure(const std::string& label, bool streaming, int argc, char** argv) {
            underSecond(t("copy_command")));
     info("peak before the first reading (baseline)", baseline, "MB");
     info("peak after fetch alone", peak("fetch"), "MB");
-    info("  the driver's own copy of the answer", peak("fetch") - baseline, "MB");
+    info(streaming ? "  the driver's own memory (streams: no copy)" : "  driver's own copy of the answer (not ours)",
+         peak("fetch") - baseline, "MB");
     info("peak after the window fills", peak("fill"), "MB");
-    info("  the window's own share (above fetch alone)", peak("fill") - peak("fetch"), "MB");
+    const double own = peak("fill") - peak("fetch");
+    target("the window's own growth (above fetch alone)", own, "MB", "< 2 x raw",
+           peak("fill") >= 0 && peak("fetch") >= 0 && own < 2 * raw);
+    info("  as a multiple of raw", own / raw, "x");
     info("  list cells held by a filled window", held, "MB");
-    target("growth above baseline while filling", peak("fill") - baseline, "MB", "< 4 x raw",
-           peak("fill") >= 0 && peak("fill") - baseline < 4 * raw);
-    info("  as a multiple of raw", (peak("fill") - baseline) / raw, "x");
+    const double growth = peak("fill") - baseline;
+    if (streaming) {
+        target("whole growth above baseline while filling", growth, "MB", "< 4 x raw",
+               peak("fill") >= 0 && growth < 4 * raw);
+    } else {
+        info("whole growth, the driver's copy included", growth, "MB");
+    }
+    info("  as a multiple of raw", growth / raw, "x");
     info("total peak while filling (Qt included)", peak("fill"), "MB");
     info("  as a multiple of raw", peak("fill") / raw, "x");
     info("peak after the copy commands", peak("copy_command"), "MB");

@@ -1,7 +1,7 @@
 #!/bin/bash
 # Builds the benchmark programs (Release) and runs them all, with a throwaway
 # PostgreSQL server for the database benchmarks. Each prints its figures and a
-# PASS/FAIL summary against its target.
+# PASS/FAIL line against each target; a summary of them all ends the run.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -20,7 +20,34 @@ fi
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/vetch-xdg.XXXXXX)}
 chmod 700 "$XDG_RUNTIME_DIR"
+# Every benchmark runs, whatever the one before it found; the summary at the
+# end repeats every PASS and FAIL line, and the exit status is 1 when any
+# target was missed or any benchmark did not finish.
+LOGS=$(mktemp -d /tmp/vetch-benchlogs.XXXXXX)
+trap 'bash "$ROOT/scripts/pg-stop.sh" "$PGWORK" >/dev/null 2>&1 || true; rm -rf "$PGWORK" "$LOGS"' EXIT
+status=0
+summary=()
 for bench in "$ROOT"/build-bench/bench/*_bench; do
-  echo "== $(basename "$bench") =="
-  "$bench" "$@"
+  name=$(basename "$bench")
+  echo "== $name =="
+  set +e
+  "$bench" "$@" 2>&1 | tee "$LOGS/$name.log"
+  code=${PIPESTATUS[0]}
+  set -e
+  failed=0
+  while IFS= read -r line; do
+    summary+=("$(printf '%-22s %s' "$name" "$line")")
+    if [[ $line =~ FAIL[[:space:]]*$ ]]; then failed=1; fi
+  done < <(grep -E '(PASS|FAIL)[[:space:]]*$' "$LOGS/$name.log" || true)
+  if [[ $code -ne 0 && $failed -eq 0 ]]; then
+    summary+=("$(printf '%-22s exited with status %d, no result line  FAIL' "$name" "$code")")
+    failed=1
+  fi
+  if [[ $failed -ne 0 ]]; then status=1; fi
 done
+
+echo
+echo "== summary =="
+printf '%s\n' "${summary[@]}"
+if [[ $status -eq 0 ]]; then echo "all targets met"; else echo "some targets missed"; fi
+exit $status
