@@ -12,6 +12,7 @@
 #include "results/db_info_dlg.h"
 #include "results/query_result_dlg.h"
 #include "settings/connect_dlg.h"
+#include "settings/settings_dlg.h"
 #include "texttools/text_result_dlg.h"
 
 #include <QKeyEvent>
@@ -56,6 +57,10 @@ CMainDlg::CMainDlg(QWidget* parent) : CDialog(res::IDD_MAIN, parent) {
     MapCommand(res::ID_EXTRACT_SQL, [this] { OnExtractSql(); });
     MapCommand(res::ID_WORD_WRAP, [this] { OnWordWrap(); });
     MapCommand(res::ID_APP_ABOUT, [this] { OnAppAbout(); });
+    MapCommand(res::ID_FILE_OPEN, [this] { OnFileOpen(); });
+    MapCommand(res::ID_FILE_SAVE, [this] { OnFileSave(); });
+    MapCommand(res::ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
+    MapCommand(res::ID_SETTINGS, [this] { OnSettings(); });
     // Commands without a handler here leave their keys to the editor.
 }
 
@@ -152,7 +157,7 @@ void CMainDlg::SwapBufferText(int from, int to) {
 }
 
 void CMainDlg::UpdateBufferCaption(int b) {
-    const std::string& name = buffers[b].fileName;
+    const std::string name = platform::FileNameToCp932(buffers[b].fileName);
     std::string label = name.empty() ? SjisFormat("ｳｨﾝﾄﾞｳ &%d", b + 1)
                                      : SjisFormat("ｳｨﾝﾄﾞｳ &%d [%s]", b + 1, name.c_str());
     SetMenuItemText(res::ID_BUFFER_1 + b, platform::CutToBytes(label, kCaptionMax));
@@ -263,6 +268,18 @@ void CMainDlg::SetSlotWindow(SlotGroup group, int slotIndex, CResultWindow* wind
 void CMainDlg::OnConnect() {
     CConnectDlg dlg(&settings, &conn);
     dlg.DoModal();
+}
+
+void CMainDlg::OnSettings() {
+    CSettingsDlg dlg(&settings);
+    if (dlg.DoModal() != platform::IDOK) return;
+    CreateEditorFonts();
+    SetEditorMargins();
+    for (int i = 0; i < kSlotsPerGroup; ++i) {
+        for (SlotGroup group : {kQueryResultGroup, kTextResultGroup, kDbInfoGroup, kBatchRunGroup}) {
+            if (CResultWindow* window = SlotWindow(group, i)) window->ApplyFont();
+        }
+    }
 }
 
 void CMainDlg::OnExecuteSql() {

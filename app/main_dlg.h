@@ -94,6 +94,7 @@ private:
     void OnFileNew();
     void OnAppExit();
     void OnConnect();
+    void OnSettings();
     void OnExecuteSql();
     void OnDatabaseInfo();
     void OnWrapSql();
@@ -117,6 +118,14 @@ private:
     void ConvertEditorCase(int mode);
     void OnWordWrap();
     void OnAppAbout();
+
+    // File commands (file_commands.cpp).
+    void OnFileOpen();
+    void OnFileSave();
+    void OnFileSaveAs();
+    // Writes the shown editor's text to path; false after telling the user
+    // why it could not.
+    bool WriteEditorToFile(const std::string& path);
 
     bool ConfirmExit();
     void StopResultWork();

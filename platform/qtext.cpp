@@ -2,6 +2,8 @@
 
 #include "platform/codepage.h"
 
+#include <QFile>
+
 namespace platform {
 
 namespace {
@@ -170,6 +172,10 @@ qsizetype PositionForCp932Offset(const QString& text, size_t byteOffset) {
 qsizetype PastFormMarker(const QString& text, qsizetype position) {
     while (position > 0 && position < text.size() && detail::IsFormMarker(text[position].unicode())) ++position;
     return position;
+}
+
+std::string FileNameToCp932(std::string_view path) {
+    return QStringToCp932(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
 }
 
 }  // namespace platform

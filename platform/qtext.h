@@ -44,4 +44,9 @@ qsizetype PositionForCp932Offset(const QString& text, size_t byteOffset);
 // a selection edge never separates a character from its selector.
 qsizetype PastFormMarker(const QString& text, qsizetype position);
 
+// A file-system path (the bytes the system calls take, UTF-8 here) as CP932
+// text for titles, menus and messages. Only what is shown is converted; the
+// path itself is used as it is.
+std::string FileNameToCp932(std::string_view path);
+
 }  // namespace platform

@@ -7,6 +7,7 @@ namespace res {
 constexpr int IDD_ABOUTBOX = 100;
 constexpr int IDD_MAIN = 102;
 constexpr int IDD_TEXT_RESULT = 130;
+constexpr int IDD_SETTINGS = 131;
 constexpr int IDD_QUERY_RESULT = 134;
 constexpr int IDD_CONNECT = 135;
 constexpr int IDD_FIND = 152;
@@ -53,6 +54,14 @@ constexpr int IDC_SCOPE_WHOLE_TEXT = 1036;
 constexpr int IDC_FIND_NEXT = 1037;
 constexpr int IDC_REPLACE_ONCE = 5;
 constexpr int IDC_REPLACE_ALL = 6;
+// The settings dialog.
+constexpr int IDC_LINE_BREAK_COUNT = 1015;
+constexpr int IDC_PARAM_NAME = 1016;
+constexpr int IDC_RESULT_MAX = 1017;
+constexpr int IDC_LANGUAGE_VCPP = 1018;
+constexpr int IDC_LANGUAGE_VB = 1019;
+constexpr int IDC_TIMEOUT = 1020;
+constexpr int IDC_FONT_SIZE = 1038;
 
 // Commands of the main window.
 constexpr int ID_FILE_NEW = 32808;

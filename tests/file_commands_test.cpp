@@ -1,0 +1,290 @@
+#include "app/main_dlg.h"
+#include "resources/resource_ids.h"
+#include "support/gui_test.h"
+#include "support/temp_dir.h"
+
+#include <QAction>
+#include <QTest>
+
+#include <filesystem>
+#include <iconv.h>
+#include <memory>
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// File permissions bind even when the tests run as root: the file-system
+// user becomes "nobody" for the life of this object (this thread only).
+class AsOrdinaryUser {
+public:
+    AsOrdinaryUser() : wasRoot_(geteuid() == 0) {
+        if (wasRoot_) setfsuid(65534);
+    }
+    ~AsOrdinaryUser() {
+        if (wasRoot_) setfsuid(0);
+    }
+
+private:
+    bool wasRoot_;
+};
+
+class FileCommandsTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        // The program runs in work/, and its SQL files live in sql/ beside it.
+        work_ = Dir() / "work";
+        fs::create_directories(work_);
+        fs::current_path(work_);
+    }
+
+    std::unique_ptr<CMainDlg> Open() {
+        auto dlg = std::make_unique<CMainDlg>();
+        dlg->Create(nullptr);
+        Pump();  // the connect dialog posted at start
+        modalShown.clear();
+        return dlg;
+    }
+    // Answers the next file dialogs with path.
+    void Choose(const fs::path& path) {
+        fileAnswer = [path](const platform::FileDialogRequest&) { return std::optional<std::string>(path.string()); };
+    }
+    void Cancel() { fileAnswer = nullptr; }
+    // Opens path through Ctrl+O.
+    void OpenFile(CMainDlg& dlg, const fs::path& path) {
+        Choose(path);
+        QTest::keyClick(dlg.curEdit, Qt::Key_O, Qt::ControlModifier);
+    }
+    static std::string Label(CMainDlg& dlg) {
+        return platform::QStringToCp932(dlg.MenuItem(res::ID_BUFFER_1 + dlg.curBuffer)->text());
+    }
+
+    fs::path work_;
+};
+
+TEST_F(FileCommandsTest, OpeningBringsEveryLineEndToCrLfAndStopsAt1AOrNul) {
+    auto dlg = Open();
+    const fs::path path = Dir() / "q.sql";
+    struct Case {
+        std::string file, text;
+    } cases[] = {
+        {"select *\nfrom t\n", "select *\r\nfrom t\r\n"},      // LF only
+        {"select *\rfrom t\r", "select *\r\nfrom t\r\n"},      // CR only
+        {"A\r\r\nB", "A\r\nB"},                                // CR CR LF is one line end
+        {std::string("select 1\r\n\x1Aselect 2\r\n"), "select 1\r\n"},
+        {std::string("select 1\0select 2", 17), "select 1"},
+    };
+    for (const Case& c : cases) {
+        WriteFileBytes(path.string(), c.file);
+        OpenFile(*dlg, path);
+        EXPECT_EQ(dlg->EditorText(), c.text);
+    }
+    EXPECT_EQ(fs::current_path(), work_);
+    EXPECT_TRUE(Messages().empty());
+
+    // The dialog's set-up; "sql" beside the current folder is where it starts.
+    ASSERT_FALSE(FileDialogs().empty());
+    const platform::FileDialogRequest& request = FileDialogs().back();
+    EXPECT_EQ(request.kind, platform::FileDialogKind::Open);
+    EXPECT_EQ(request.fileName, "*.sql");
+    EXPECT_EQ(request.filter, "SQL Files (*.sql)|*.sql||");
+    EXPECT_EQ(request.defaultSuffix, "sql");
+    EXPECT_EQ(request.folder, "");  // no sql folder yet: the current one
+    fs::create_directories(Dir() / "sql");
+    OpenFile(*dlg, path);
+    EXPECT_EQ(fs::path(FileDialogs().back().folder), Dir() / "sql");
+    EXPECT_EQ(fs::current_path(), work_);
+
+    // A cancelled dialog changes nothing.
+    dlg->curEdit->SetText("kept");
+    Cancel();
+    dlg->SendCommand(res::ID_FILE_OPEN);
+    EXPECT_EQ(dlg->EditorText(), "kept");
+    EXPECT_EQ(dlg->buffers[0].fileName, path.string());
+    EXPECT_EQ(fs::current_path(), work_);
+}
+
+TEST_F(FileCommandsTest, SaveWritesTheEditorBytesAndNothingElse) {
+    auto dlg = Open();
+    const fs::path path = Dir() / "q.sql";
+    WriteFileBytes(path.string(), "select *\nfrom t\n");
+    OpenFile(*dlg, path);
+    const size_t dialogs = FileDialogs().size();
+    QTest::keyClick(dlg->curEdit, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(FileDialogs().size(), dialogs);  // a named buffer saves without asking
+    EXPECT_EQ(ReadFileBytes(path.string()), "select *\r\nfrom t\r\n");
+
+    // An empty editor saves as an empty file.
+    dlg->curEdit->SetText("");
+    dlg->SendCommand(res::ID_FILE_SAVE);
+    EXPECT_TRUE(fs::exists(path));
+    EXPECT_EQ(fs::file_size(path), 0u);
+    EXPECT_EQ(fs::current_path(), work_);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(FileCommandsTest, SaveOfANamelessBufferAsksForANameAndCancelLeavesItNameless) {
+    auto dlg = Open();
+    dlg->curEdit->SetText("select 1");
+    const std::string title = dlg->GetWindowText();
+    Cancel();
+    QTest::keyClick(dlg->curEdit, Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(FileDialogs().size(), 1u);
+    EXPECT_EQ(FileDialogs()[0].kind, platform::FileDialogKind::Save);
+    EXPECT_EQ(FileDialogs()[0].defaultSuffix, "sql");
+    EXPECT_EQ(FileDialogs()[0].filter, "SQL Files (*.sql)|*.sql||");
+    EXPECT_TRUE(dlg->buffers[0].fileName.empty());
+    EXPECT_EQ(dlg->GetWindowText(), title);
+    EXPECT_TRUE(fs::is_empty(Dir() / "work"));
+    EXPECT_EQ(fs::current_path(), work_);
+}
+
+TEST_F(FileCommandsTest, AJapaneseNameSavesOpensAndShowsInTitleAndWindowMenu) {
+    auto dlg = Open();
+    dlg->SendCommand(res::ID_BUFFER_1 + 1);
+    const std::string text = S("select 氏名, ｶﾅ from 社員 -- ～①\r\n");
+    dlg->curEdit->SetText(text);
+    const fs::path path = Dir() / "売上 集計.sql";  // the file system's own (UTF-8) name
+    Choose(path);
+    dlg->MenuItem(res::ID_FILE_SAVE_AS)->trigger();
+    EXPECT_EQ(ReadFileBytes(path.string()), text);
+    EXPECT_EQ(dlg->buffers[1].fileName, path.string());
+    const std::string shown = platform::QStringToCp932(QString::fromUtf8(path.string()));
+    EXPECT_TRUE(shown.ends_with(S("/売上 集計.sql")));
+    EXPECT_EQ(dlg->GetWindowText(), S("vetch － ｳｨﾝﾄﾞｳ 2 [") + shown + "]");
+    EXPECT_EQ(Label(*dlg), S("ｳｨﾝﾄﾞｳ &2 [") + shown + "]");
+
+    QTest::keyClick(dlg->curEdit, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(dlg->EditorText(), "");
+    EXPECT_EQ(dlg->GetWindowText(), S("vetch － ｳｨﾝﾄﾞｳ 2"));
+    OpenFile(*dlg, path);
+    EXPECT_EQ(dlg->EditorText(), text);
+    EXPECT_EQ(dlg->GetWindowText(), S("vetch － ｳｨﾝﾄﾞｳ 2 [") + shown + "]");
+    EXPECT_EQ(fs::current_path(), work_);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(FileCommandsTest, AFailedSaveTellsWhyAndLeavesTheOldFileAndTheBuffer) {
+    auto dlg = Open();
+    const fs::path folder = Dir() / "locked";
+    fs::create_directories(folder);
+    const fs::path path = folder / "q.sql";
+    WriteFileBytes(path.string(), "old text\r\n");
+    OpenFile(*dlg, path);
+    dlg->curEdit->SetText("new text\r\n");
+    chmod(Dir().c_str(), 0755);  // reachable, but the folder takes no new file
+    chmod(folder.c_str(), 0555);
+    {
+        AsOrdinaryUser user;
+        dlg->SendCommand(res::ID_FILE_SAVE);
+    }
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].flags, 48);
+    EXPECT_EQ(Messages()[0].title, "vetch");
+    EXPECT_NE(Messages()[0].text.find(S("保存できませんでした")), std::string::npos) << Messages()[0].text;
+    EXPECT_NE(Messages()[0].text.find(path.string()), std::string::npos);
+    EXPECT_NE(Messages()[0].text.find("Permission denied"), std::string::npos) << Messages()[0].text;
+    EXPECT_EQ(ReadFileBytes(path.string()), "old text\r\n");
+    EXPECT_EQ(fs::directory_iterator(folder)->path(), path);  // no temporary file left behind
+    EXPECT_EQ(dlg->EditorText(), "new text\r\n");
+    chmod(folder.c_str(), 0755);
+
+    // Save as onto a folder: the buffer keeps its old name.
+    const std::string title = dlg->GetWindowText();
+    fs::create_directories(Dir() / "in the way.sql");
+    Choose(Dir() / "in the way.sql");
+    dlg->SendCommand(res::ID_FILE_SAVE_AS);
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_NE(Messages()[1].text.find("Is a directory"), std::string::npos) << Messages()[1].text;
+    EXPECT_EQ(dlg->buffers[0].fileName, path.string());
+    EXPECT_EQ(dlg->GetWindowText(), title);
+    EXPECT_EQ(fs::current_path(), work_);
+}
+
+TEST_F(FileCommandsTest, AFileThatCannotBeReadIsReportedAndTheBufferStays) {
+    auto dlg = Open();
+    const fs::path named = Dir() / "named.sql";
+    WriteFileBytes(named.string(), "select 1");
+    OpenFile(*dlg, named);
+    dlg->curEdit->SetText("unsaved work");
+    const std::string title = dlg->GetWindowText();
+
+    const fs::path secret = Dir() / "secret.sql";
+    WriteFileBytes(secret.string(), "select 2");
+    chmod(secret.c_str(), 0000);
+    chmod(Dir().c_str(), 0755);
+    {
+        AsOrdinaryUser user;
+        OpenFile(*dlg, secret);
+    }
+    const fs::path huge = Dir() / "huge.sql";
+    WriteFileBytes(huge.string(), "select 3");
+    ASSERT_EQ(truncate(huge.c_str(), (256 << 20) + 1), 0);
+    OpenFile(*dlg, huge);
+
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_NE(Messages()[0].text.find(S("開けませんでした")), std::string::npos) << Messages()[0].text;
+    EXPECT_NE(Messages()[0].text.find("Permission denied"), std::string::npos) << Messages()[0].text;
+    EXPECT_NE(Messages()[1].text.find(S("大きすぎる")), std::string::npos) << Messages()[1].text;
+    for (const auto& m : Messages()) EXPECT_EQ(m.flags, 48);
+    EXPECT_EQ(dlg->EditorText(), "unsaved work");
+    EXPECT_EQ(dlg->buffers[0].fileName, named.string());
+    EXPECT_EQ(dlg->GetWindowText(), title);
+}
+
+// Every byte comes back from an open and a save without edits: here the
+// bytes that are not valid CP932, and every valid double-byte code.
+TEST_F(FileCommandsTest, OpenAndSaveGiveBackEveryByte) {
+    auto dlg = Open();
+    const fs::path invalid = Dir() / "invalid.sql";
+    const std::string stray = "a\x80" "b\xA0" "c\xFD" "d '\x80\xA0\xFD'\r\n\x81\r\n";
+    WriteFileBytes(invalid.string(), stray);
+    OpenFile(*dlg, invalid);
+    dlg->SendCommand(res::ID_FILE_SAVE);
+    EXPECT_EQ(ReadFileBytes(invalid.string()), stray);
+
+    // Every code the code page defines, NEC and IBM duplicates and the
+    // user-defined area included, 32 to a line.
+    iconv_t cd = iconv_open("UTF-16LE", "CP932");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    std::string all;
+    int onLine = 0;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (lead >= 0xA0 && lead <= 0xDF) continue;
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            char out[8];
+            char* inp = in;
+            char* outp = out;
+            size_t inLeft = 2, outLeft = sizeof out;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == static_cast<size_t>(-1) || inLeft != 0) continue;
+            all.append(in, 2);
+            if (++onLine == 32) {
+                all += "\r\n";
+                onLine = 0;
+            }
+        }
+    }
+    iconv_close(cd);
+    ASSERT_GT(all.size(), 2 * 7000u);
+    const fs::path codes = Dir() / "codes.sql";
+    WriteFileBytes(codes.string(), all);
+    OpenFile(*dlg, codes);
+    dlg->SendCommand(res::ID_FILE_SAVE);
+    const std::string saved = ReadFileBytes(codes.string());
+    EXPECT_EQ(saved.size(), all.size());
+    size_t at = 0;  // the first byte that differs, shown with its neighbours
+    while (at < std::min(saved.size(), all.size()) && saved[at] == all[at]) ++at;
+    if (at < all.size()) {
+        const size_t from = at < 4 ? 0 : at - 4;
+        EXPECT_EQ(saved.substr(from, 10), all.substr(from, 10)) << "first difference at byte " << at;
+    }
+    EXPECT_TRUE(Messages().empty());
+}
+
+}  // namespace
