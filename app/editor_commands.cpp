@@ -49,19 +49,16 @@ void CMainDlg::OnWordWrap() {
         to = editPlain;
         wordWrap = 0;
     }
-    // The text storage itself moves, without a copy; its undo history does
-    // not come along. The caret and selection do, so the user keeps the place.
+    // Both editors show the same text storage: the switch changes only which
+    // of them lies on top and how the text wraps. The undo history starts
+    // afresh; the caret and selection come along, so the user keeps the place.
     const QTextCursor was = from->textCursor();
-    const int anchor = was.anchor();
-    const int position = was.position();
-    to->ShowDocument(from->TakeDocument());
+    ShowEditor(to);
+    to->document()->clearUndoRedoStacks();
     QTextCursor cursor(to->document());
-    cursor.setPosition(anchor);
-    cursor.setPosition(position, QTextCursor::KeepAnchor);
+    cursor.setPosition(was.anchor());
+    cursor.setPosition(was.position(), QTextCursor::KeepAnchor);
     to->setTextCursor(cursor);
-    from->hide();
-    to->show();
-    curEdit = to;
     to->setFocus();
     to->ensureCursorVisible();
 }

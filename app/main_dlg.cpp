@@ -95,7 +95,7 @@ bool CMainDlg::OnInitDialog() {
         edit->SetTabStopPixels(tabStop);
         edit->SetLimitText(kTypingLimit);
     }
-    curEdit = editPlain;
+    ShareEditorText();  // curEdit = editPlain
     wordWrap = 0;
     SetWindowText(SjisFormat("%s  － ｳｨﾝﾄﾞｳ %d", platform::AppDisplayName().c_str(), curBuffer + 1));
     for (EditorBuffer& b : buffers) b.savedText.reset();
@@ -152,8 +152,7 @@ void CMainDlg::OnSelectBuffer(int id) {
 void CMainDlg::SwapBufferText(int from, int to) {
     // Only the text travels: caret, selection, scroll position and undo
     // history stay behind.
-    buffers[from].savedText = curEdit->TakeDocument();
-    curEdit->ShowDocument(std::move(buffers[to].savedText));
+    buffers[from].savedText = ExchangeEditorText(std::move(buffers[to].savedText));
 }
 
 void CMainDlg::UpdateBufferCaption(int b) {

@@ -54,6 +54,9 @@ public:
                           bool replaceMode) override;
     int ReplaceSelectionIfMatch(std::string_view text, size_t selStart, size_t selEnd) override;
     void ReplaceAllInEditor() override;
+    // The editor not shown: it lies disabled under the shown one and shows
+    // the same text storage (editor_text.cpp).
+    CSqlEdit* CoveredEdit() const { return curEdit == editPlain ? editWrap : editPlain; }
 
     bool AnyBufferHasText() const;
     void SwapBufferText(int from, int to);
@@ -126,6 +129,13 @@ private:
     // Writes the shown editor's text to path; false after telling the user
     // why it could not.
     bool WriteEditorToFile(const std::string& path);
+
+    // The text storage both editors show (editor_text.cpp).
+    void ShareEditorText();
+    void ShowEditor(CSqlEdit* shown);
+    // Shows text (an empty one for null) in both editors and returns the
+    // storage they showed, without its undo history.
+    std::unique_ptr<QTextDocument> ExchangeEditorText(std::unique_ptr<QTextDocument> text);
 
     bool ConfirmExit();
     void StopResultWork();

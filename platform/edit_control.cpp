@@ -12,7 +12,6 @@
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QPlainTextDocumentLayout>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -101,47 +100,6 @@ void CEdit::ReplaceAllText(std::string_view cp932) {
     // What is typed next is an edit of its own (the document merges typing
     // into the last edit only while modified).
     document()->setModified(false);
-}
-
-namespace {
-
-std::unique_ptr<QTextDocument> NewPlainDocument(const QTextDocument& like) {
-    auto document = std::make_unique<QTextDocument>();
-    document->setDocumentLayout(new QPlainTextDocumentLayout(document.get()));
-    document->setDefaultFont(like.defaultFont());
-    document->setDocumentMargin(like.documentMargin());
-    document->setDefaultTextOption(like.defaultTextOption());
-    return document;
-}
-
-}  // namespace
-
-std::unique_ptr<QTextDocument> CEdit::TakeDocument() {
-    QTextDocument* current = document();
-    auto replacement = NewPlainDocument(*current);
-    // The control deletes a document that is its child when another one
-    // replaces it; the taken one must survive.
-    current->setParent(nullptr);
-    current->clearUndoRedoStacks();
-    QTextDocument* fresh = replacement.release();
-    fresh->setParent(this);
-    setDocument(fresh);
-    return std::unique_ptr<QTextDocument>(current);
-}
-
-void CEdit::ShowDocument(std::unique_ptr<QTextDocument> incoming) {
-    QTextDocument* current = document();
-    if (!incoming) {
-        clear();
-        current->clearUndoRedoStacks();
-        return;
-    }
-    incoming->setDefaultFont(current->defaultFont());
-    incoming->setDocumentMargin(current->documentMargin());
-    incoming->setDefaultTextOption(current->defaultTextOption());
-    QTextDocument* shown = incoming.release();
-    shown->setParent(this);
-    setDocument(shown);  // deletes the placeholder, a child of this control
 }
 
 std::string CEdit::SelectedText() const {

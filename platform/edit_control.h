@@ -7,7 +7,6 @@
 
 class QLineEdit;
 
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -41,13 +40,6 @@ public:
     void ReplaceAllText(std::string_view cp932);
     // Scrolls the caret into view.
     void ScrollCaret() { ensureCursorVisible(); }
-
-    // The text storage, handed over whole: TakeDocument gives the shown text
-    // away (with an empty undo history) and leaves the control on a fresh empty
-    // text until ShowDocument; ShowDocument shows a taken text again, or an
-    // empty one for null, in this control's font, margins and tab stops.
-    std::unique_ptr<QTextDocument> TakeDocument();
-    void ShowDocument(std::unique_ptr<QTextDocument> document);
 
     // Copies the selection; copied text has CR LF line ends like every text
     // the program produces (cut and drag as well).

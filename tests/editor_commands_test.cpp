@@ -9,7 +9,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextLayout>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -144,11 +146,28 @@ TEST_F(EditorCommandsTest, SqlExtractionKeepsTheLiteralsAndTheLineEnds) {
     EXPECT_EQ(dlg->EditorText(), "\r\n\r\n");
 }
 
-TEST_F(EditorCommandsTest, WordWrapHandsTheTextToTheOtherEditor) {
+// The editor the user sees and types into: the one on top.
+QWidget* EditorOnTop(CMainDlg& dlg) {
+    QWidget* area = dlg.editPlain->parentWidget();
+    QWidget* hit = area->childAt(dlg.editPlain->geometry().center());
+    while (hit && hit->parentWidget() != area) hit = hit->parentWidget();
+    return hit;
+}
+
+// The widest line of the text's first paragraph, as laid out on screen.
+qreal WidestLine(CSqlEdit* edit) {
+    QTextLayout* layout = edit->document()->firstBlock().layout();
+    qreal widest = 0;
+    for (int i = 0; i < layout->lineCount(); ++i) widest = std::max(widest, layout->lineAt(i).naturalTextWidth());
+    return widest;
+}
+
+TEST_F(EditorCommandsTest, WordWrapShowsTheSameTextInTheOtherEditor) {
     auto dlg = Open();
     QAction* item = dlg->MenuItem(res::ID_WORD_WRAP);
     EXPECT_FALSE(item->isChecked());
     EXPECT_EQ(dlg->curEdit, dlg->editPlain);
+    EXPECT_EQ(EditorOnTop(*dlg), dlg->editPlain);
 
     const std::string longLine = "select " + std::string(2000, 'x') + S(" from 社員");
     const std::string text = longLine + "\r\n" + S("ｶﾅ\t～①") + std::string("\x80\xA0\xFD", 3) + "\r\n";
@@ -161,33 +180,42 @@ TEST_F(EditorCommandsTest, WordWrapHandsTheTextToTheOtherEditor) {
     EXPECT_TRUE(item->isChecked());
     EXPECT_EQ(dlg->wordWrap, 1);
     EXPECT_EQ(dlg->curEdit, dlg->editWrap);
-    EXPECT_TRUE(dlg->editWrap->isVisible());
-    EXPECT_FALSE(dlg->editPlain->isVisible());
-    EXPECT_EQ(dlg->editWrap->document(), storage);  // handed over, not copied
+    EXPECT_EQ(EditorOnTop(*dlg), dlg->editWrap);
+    EXPECT_TRUE(dlg->editWrap->hasFocus());
+    EXPECT_FALSE(dlg->editPlain->isEnabled());
+    EXPECT_EQ(dlg->editWrap->document(), storage);  // the same storage, not a copy
     EXPECT_EQ(dlg->EditorText(), "q" + text);
     EXPECT_FALSE(dlg->curEdit->document()->isUndoAvailable());
     size_t start = 0, end = 0;
     dlg->curEdit->GetSel(start, end);
     EXPECT_EQ(start, 3u);
     EXPECT_EQ(end, 5u);
-    // The long line wraps at the editor's right edge.
-    Pump();
-    const QTextBlock first = dlg->editWrap->document()->firstBlock();
-    EXPECT_GT(first.layout()->lineCount(), 1);
+
+    // The long line wraps at the editor's right edge, also after the window
+    // grows or shrinks.
+    for (int width : {700, 400, 900}) {
+        dlg->ResizeOuter(width, 500);
+        Pump();
+        EXPECT_GT(dlg->editWrap->document()->firstBlock().layout()->lineCount(), 1) << width;
+        EXPECT_LE(WidestLine(dlg->editWrap), dlg->editWrap->viewport()->width()) << width;
+    }
 
     // A buffer chosen while wrap is on is shown wrapped; the switch back
-    // takes that buffer's text to the plain editor.
+    // shows that buffer's text unwrapped.
     dlg->SendCommand(res::ID_BUFFER_1 + 1);
     dlg->curEdit->SetText("buffer two");
     EXPECT_EQ(dlg->editWrap->GetText(), "buffer two");
+    EXPECT_EQ(EditorOnTop(*dlg), dlg->editWrap);
     dlg->SendCommand(res::ID_WORD_WRAP);
     EXPECT_FALSE(item->isChecked());
     EXPECT_EQ(dlg->wordWrap, 0);
     EXPECT_EQ(dlg->curEdit, dlg->editPlain);
+    EXPECT_EQ(EditorOnTop(*dlg), dlg->editPlain);
     EXPECT_EQ(dlg->EditorText(), "buffer two");
-    EXPECT_TRUE(dlg->editWrap->IsEmpty());
     dlg->SendCommand(res::ID_BUFFER_1);
     EXPECT_EQ(dlg->editPlain->GetText(), "q" + text);
+    Pump();
+    EXPECT_EQ(dlg->editPlain->document()->firstBlock().layout()->lineCount(), 1);
     EXPECT_EQ(dlg->GetWindowText(), S("vetch － ｳｨﾝﾄﾞｳ 1"));
 }
 
