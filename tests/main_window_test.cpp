@@ -161,11 +161,7 @@ TEST_F(MainWindowTest, ABufferNeverShownIsEmptyWhateverWasTypedBefore) {
 
 TEST_F(MainWindowTest, FileNameShowsInLabelAndTitleUntilNew) {
     auto dlg = Open();
-<<<<<<< HEAD
-    dlg->buffers[0].fileName = std::string("/home/user/sql/").append(S("売上.sql"));
-=======
     dlg->buffers[0].fileName = "/home/user/sql/売上.sql";  // a file-system path, shown in CP932
->>>>>>> f11d78b (Open, save and save-as through the file dialog and the atomic writer, failures told with the system's reason; file names as file-system paths shown in CP932; the settings dialog with fonts renewed after OK)
     dlg->UpdateBufferCaption(0);
     EXPECT_EQ(MenuText(*dlg, res::ID_BUFFER_1), S("ｳｨﾝﾄﾞｳ &1 [/home/user/sql/売上.sql]"));
     EXPECT_EQ(dlg->GetWindowText(), S("vetch － ｳｨﾝﾄﾞｳ 1 [/home/user/sql/売上.sql]"));
@@ -179,11 +175,7 @@ TEST_F(MainWindowTest, FileNameShowsInLabelAndTitleUntilNew) {
 
     // A path too long for the 255-byte title is cut, never split inside a
     // double-byte character.
-<<<<<<< HEAD
-    dlg->buffers[0].fileName = std::string("/").append(120, 'a').append(S("長い名前のファイルです長い名前のファイルです長い名前のファイルです長い名前のファイルです長い名前のファイルです.sql"));
-=======
     dlg->buffers[0].fileName = "/" + std::string(120, 'a') + "長い名前のファイルです長い名前のファイルです長い名前のファイルです長い名前のファイルです長い名前のファイルです.sql";
->>>>>>> f11d78b (Open, save and save-as through the file dialog and the atomic writer, failures told with the system's reason; file names as file-system paths shown in CP932; the settings dialog with fonts renewed after OK)
     dlg->UpdateBufferCaption(0);
     std::string cut = dlg->GetWindowText();
     EXPECT_LE(cut.size(), 255u);
