@@ -175,7 +175,7 @@ TEST_F(MainWindowTest, FileNameShowsInLabelAndTitleUntilNew) {
 
     // A path too long for the 255-byte title is cut, never split inside a
     // double-byte character.
-    dlg->buffers[0].fileName = "/" + std::string(120, 'a') + "長い名前のファイルです長い名前のファイルです長い名前のファイルです長い名前のファイルです長い名前のファイルです.sql";
+    dlg->buffers[0].fileName = std::string("/").append(120, 'a').append("長い名前のファイルです長い名前のファイルです長い名前のファイルです長い名前のファイルです長い名前のファイルです.sql");
     dlg->UpdateBufferCaption(0);
     std::string cut = dlg->GetWindowText();
     EXPECT_LE(cut.size(), 255u);
