@@ -4,6 +4,7 @@
 #include "db/statement_scope.h"
 #include "platform/combo_box.h"
 #include "platform/fonts.h"
+#include "platform/message_box.h"
 #include "platform/qtext.h"
 #include "resources/resource_ids.h"
 
@@ -145,6 +146,8 @@ void CDbInfoDlg::LoadDetails() {
 
 void CDbInfoDlg::RunCatalogQuery(results::CatalogQuery query, results::ResultGrid* target) {
     std::string message;
+    std::string fetchFailure;
+    bool answered = false;
     {
         // The whole allocate -> ask -> read -> free sequence holds the
         // connection, so no batch statement runs in between; the answer is
@@ -153,13 +156,19 @@ void CDbInfoDlg::RunCatalogQuery(results::CatalogQuery query, results::ResultGri
         if (results::RunCatalogCall(*statement, query, schema, selectedName) < 0) {
             message = DiagnosticMessage(*statement, SQL_HANDLE_STMT);
         } else if (statement->GetColumnCount() > 0) {
-            target->ShowAnswer(*statement, settings->fontSize, settings->resultMax);
-            return;
+            fetchFailure = target->ShowAnswer(*statement, settings->fontSize, settings->resultMax);
+            answered = true;
         } else {
             message = platform::Sjis("成功しました");
         }
     }
-    target->ShowMessage(message);
+    if (!answered) {
+        target->ShowMessage(message);
+    } else if (!fetchFailure.empty()) {
+        // The rows read before the failure stay; the box waits for the user
+        // with the connection free.
+        platform::MessageBox(this, fetchFailure, platform::MB_ICONEXCLAMATION | platform::MB_OK);
+    }
 }
 
 results::ResultGrid* CDbInfoDlg::FocusedList() const {

@@ -71,10 +71,9 @@ void CQueryResultDlg::ExecuteAndShow() {
         if (result < 0) {
             message = DiagnosticMessage(*statement, SQL_HANDLE_STMT);
         } else if (result == 0 && statement->GetColumnCount() > 0) {
-            list->ShowAnswer(*statement, settings->fontSize, settings->resultMax);
             // The rows read so far stay; the failure is not passed over.
-            fetchFailed = statement->FetchFailed() != 0;
-            if (fetchFailed) fetchFailure = DiagnosticMessage(*statement, SQL_HANDLE_STMT);
+            fetchFailure = list->ShowAnswer(*statement, settings->fontSize, settings->resultMax);
+            fetchFailed = !fetchFailure.empty();
             return;
         } else if (result > 0) {
             message = platform::SjisFormat("%d件 更新しました", result);

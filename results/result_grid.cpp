@@ -1,6 +1,8 @@
 #include "results/result_grid.h"
 
+#include "db/odbc_conn.h"
 #include "platform/qtext.h"
+#include "platform/sjis_format.h"
 
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -136,9 +138,14 @@ ResultGrid::ResultGrid(QWidget* parent) : QTableView(parent), model_(new ResultG
     ApplyRowHeight();
 }
 
-void ResultGrid::ShowAnswer(COdbcConn& conn, int fontSize, int resultMax) {
+std::string ResultGrid::ShowAnswer(COdbcConn& conn, int fontSize, int resultMax) {
     std::vector<ListColumnSpec> columns = ReadAnswerColumns(conn, fontSize);
     model_->ShowRows(std::move(columns), ReadAnswerRows(conn, resultMax));
+    if (conn.FetchFailed() == 0) return {};
+    std::string message = DiagnosticMessage(conn, SQL_HANDLE_STMT);
+    // A failure the driver explains with no text still must not pass as
+    // the end of the rows.
+    return message.empty() ? platform::Sjis("データの読み込みに失敗しました") : message;
 }
 
 void ResultGrid::SortByColumn(int column) { model_->SortByColumn(column); }

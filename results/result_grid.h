@@ -86,8 +86,10 @@ public:
     void ShowMessageColumn() { model_->ShowMessageColumn(); }
     void ShowMessage(std::string_view text) { model_->ShowMessage(text); }
     // Builds the columns from the answer now on conn and reads its rows, at
-    // most resultMax of them. The caller holds the connection's lock.
-    void ShowAnswer(COdbcConn& conn, int fontSize, int resultMax);
+    // most resultMax of them. The caller holds the connection's lock. When
+    // reading the rows fails part-way, the rows read so far stay and the
+    // driver's message is returned; otherwise the result is empty.
+    std::string ShowAnswer(COdbcConn& conn, int fontSize, int resultMax);
 
     // Sorts by a column as a click on its header does; selected rows stay
     // selected wherever they move.
