@@ -14,6 +14,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -228,6 +229,54 @@ TEST_F(EndToEndTest, CtrlIListsTheTablesAndAClickOnOneShowsItsColumns) {
     EXPECT_EQ(columns[1][3], "e2e_staff");
     EXPECT_EQ(columns[1][4], "name");
     EXPECT_EQ(columns[2][4], "id");
+}
+
+TEST_F(EndToEndTest, CtrlHReplacesAllAndCtrlZBringsTheTextBack) {
+    const std::string original = "select a, 名前 from t where a = 1";
+    TypeSql(original);
+    const std::string replace = Open("ctrl+h", "^置換$");
+    ASSERT_NE(replace, "") << "Ctrl+H opened no replace dialog";
+    // The search text box has the focus; Tab goes on to the replacement's.
+    ASSERT_TRUE(x->Type(replace, "a"));
+    ASSERT_TRUE(x->Keys(replace, "Tab"));
+    ASSERT_TRUE(x->Type(replace, "社員"));
+    const auto known = x->Windows("^vetch$");
+    ASSERT_TRUE(x->Keys(replace, "alt+a"));
+    // Every "a" replaced, the search runs out: "'a'の検索が終了しました。".
+    const std::string message = x->WaitForNewWindow("^vetch$", known);
+    ASSERT_NE(message, "") << "no message after Replace All";
+    ASSERT_TRUE(x->Keys(message, "Return"));
+    ASSERT_TRUE(x->WaitUntilGone("^vetch$"));
+    ASSERT_TRUE(x->Keys(replace, "Escape"));
+    ASSERT_TRUE(x->WaitUntilGone("^置換$"));
+    EXPECT_EQ(CopyAll(main), "select 社員, 名前 from t where 社員 = 1");
+    ASSERT_TRUE(x->Keys(main, "ctrl+z"));
+    EXPECT_EQ(CopyAll(main), original);
+}
+
+TEST_F(EndToEndTest, CtrlVPastesAnotherProgramsTextAndCtrlSSavesItUnderAJapaneseName) {
+    const std::string pasted = "select '日本語ｶﾅ'\r\nfrom 表\r\n";
+    WriteFileBytes(dir.File("pasted.txt"), pasted);
+    // xclip stays in the background serving the text; its output must not
+    // hold the pipe open.
+    ASSERT_TRUE(x->Run("xclip -i -selection clipboard " + dir.File("pasted.txt") + " >/dev/null 2>&1"));
+    ASSERT_TRUE(x->Keys(main, "ctrl+v"));
+    EXPECT_EQ(CopyAll(main), pasted);
+
+    // The buffer has no name: Ctrl+S asks for one. A full path typed into
+    // the file name box, Return saves.
+    const std::string save = Open("ctrl+s", "^名前を付けて保存$");
+    ASSERT_NE(save, "") << "Ctrl+S opened no save dialog";
+    const std::string path = dir.File("社員一覧.sql");
+    ASSERT_TRUE(x->Keys(save, "ctrl+a"));
+    ASSERT_TRUE(x->Type(save, path));
+    ASSERT_TRUE(x->Keys(save, "Return"));
+    ASSERT_TRUE(x->WaitUntilGone("^名前を付けて保存$"));
+    const auto end = std::chrono::steady_clock::now() + 5s;
+    while (ReadFileBytes(path).empty() && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_EQ(ReadFileBytes(path), platform::Sjis(pasted));
 }
 
 }  // namespace
