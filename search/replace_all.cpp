@@ -1,11 +1,13 @@
 #include "search/replace_all.h"
 
+#include "platform/cp932.h"
 #include "search/find_text.h"
 #include "search/matcher.h"
 
 #include <algorithm>
 #include <vector>
 
+using search_detail::CharStartAtOrAfter;
 using search_detail::FirstMatchIn;
 using search_detail::IsWordChar;
 using search_detail::Matcher;
@@ -39,6 +41,14 @@ ReplaceAllOutcome ReplaceAll(std::string_view text, size_t selStart, size_t selE
     const bool replacementEndsInWord = WordCharBefore(replacement, replacement.size());
     const bool replacementStartsInWord =
         !replacement.empty() && IsWordChar(static_cast<unsigned char>(replacement[0]));
+    // A replacement ending in a lone lead byte (an invalid byte carried
+    // through the replace box) takes the byte after it as its trail byte, as
+    // Replace pressed once more would see the text: the next character starts
+    // one byte later.
+    const bool replacementEndsInLoneLead =
+        !replacement.empty() && CharStartAtOrAfter(replacement, replacement.size() - 1) == replacement.size() - 1 &&
+        platform::IsLeadByte(static_cast<unsigned char>(replacement.back()));
+    const auto after = [&](size_t p) { return p + n < len && replacementEndsInLoneLead ? p + n + 1 : p + n; };
 
     // Whether the character in front of an untouched position is a word
     // character, as the replacements made so far left the text.
@@ -50,11 +60,11 @@ ReplaceAllOutcome ReplaceAll(std::string_view text, size_t selStart, size_t selE
             starts.push_back(p);
             if (!replacement.empty()) wordBefore = replacementEndsInWord;
             else if (p != from) wordBefore = WordCharBefore(text, p);
-            from = p + n;
+            from = after(p);
         }
     };
     if (n > 0) {
-        replaceFrom(first + n, len, {});
+        replaceFrom(after(first), len, {});
         // After the wrap, matches must end at or before the first
         // replacement, and what follows one that ends there is the
         // replacement text, or, when that is empty, whatever follows it in
