@@ -4,6 +4,9 @@
 #include "platform/message_box.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 CQueryApp::CQueryApp(int& argc, char** argv) : argc_(argc), argv_(argv) {}
 
@@ -12,6 +15,14 @@ bool CQueryApp::InitInstance() {
     // The display name is the program file's name without folder and extension.
     if (argc_ > 0 && argv_[0]) platform::SetAppDisplayName(platform::ProgramDisplayName(argv_[0]));
     app.setQuitOnLastWindowClosed(false);
+    // The toolkit's own texts (the file dialogs, the buttons of a message
+    // box) in Japanese like the rest of the interface, when the Debian
+    // translations are installed; without them they stay in English.
+    QTranslator toolkitTexts;
+    if (toolkitTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        app.installTranslator(&toolkitTexts);
+    }
     {
         CMainDlg dlg;
         dlg.DoModal();

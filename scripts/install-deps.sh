@@ -4,7 +4,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake ninja-build g++ pkg-config ccache dpkg-dev desktop-file-utils
-  qt6-base-dev
+  qt6-base-dev qt6-translations-l10n
   unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
   sqlite3 postgresql-15
   googletest libgtest-dev libbenchmark-dev
