@@ -5,7 +5,8 @@
 #include "texttools/text_result_dlg.h"
 #include "platform/message_box.h"
 #include "resources/resource_ids.h"
-#include "support/gui_test.h"
+#include "support/main_window_fixture.h"
+#include "support/temp_dir.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,29 +18,16 @@
 
 namespace {
 
-class CodepageWindowTest : public GuiTest {
+class CodepageWindowTest : public MainWindowFixture {
 protected:
-    std::unique_ptr<CMainDlg> Open() {
-        auto dlg = std::make_unique<CMainDlg>();
-        dlg->Create(nullptr);
-        Pump();  // the connect dialog posted at start
-        dlg->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
-        dlg->curEdit->setFocus();
-        return dlg;
-    }
     static QString Visible(QString text) {
         text.removeIf([](QChar c) { return c.unicode() >= 0xFE00 && c.unicode() <= 0xFE0F; });
         return text;
     }
-    static std::string ReadFile(const char* path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
 };
 
 TEST_F(CodepageWindowTest, UpperCaseKeepsIbmExtensions) {
-    auto dlg = Open();
+    auto dlg = OpenActive();
     // 昱 is FA 63: its trail byte reads as "c".
     dlg->curEdit->SetText(S("select '昱子' from t"));
     QTest::keyClick(dlg->curEdit, Qt::Key_U, Qt::AltModifier);
@@ -48,7 +36,7 @@ TEST_F(CodepageWindowTest, UpperCaseKeepsIbmExtensions) {
 }
 
 TEST_F(CodepageWindowTest, EditorTextComesBackAsTheBytesSetInto) {
-    auto dlg = Open();
+    auto dlg = OpenActive();
     // ≒ in its NEC row 13 form, ¬ among the IBM extensions, ∵ in both, a
     // byte that is no CP932, line ends.
     const std::string text = "\x87\x90" "A\r\n\xFA\x54x\x87\x9A\xFA\x5B\r\n\x80z";
@@ -89,12 +77,12 @@ TEST_F(CodepageWindowTest, ASettingsValueShowsAsItsCharactersAndIsSavedUnchanged
         checked = true;
     };
     {
-        auto dlg = Open();
+        auto dlg = OpenActive();
         ASSERT_TRUE(checked);
         EXPECT_EQ(dlg->settings.hostString, "\x87\x90" "A");
         EXPECT_EQ(dlg->settings.userName, "\xFA\x54x");
     }
-    const std::string file = ReadFile("vetch.ini");
+    const std::string file = ReadFileBytes("vetch.ini");
     EXPECT_NE(file.find("HOSTSTRING=\x87\x90" "A\r\n"), std::string::npos) << file;
     EXPECT_NE(file.find("USERNAME=\xFA\x54x\r\n"), std::string::npos) << file;
 }
@@ -104,7 +92,7 @@ TEST_F(CodepageWindowTest, AJapaneseProgramNameShowsInTitlesAndMessageBoxes) {
     EXPECT_EQ(name, S("ベッチ"));
     platform::SetAppDisplayName(name);
     {
-        auto dlg = Open();
+        auto dlg = OpenActive();
         EXPECT_EQ(dlg->windowTitle(), QString::fromUtf8("ベッチ  － ｳｨﾝﾄﾞｳ 1"));
         dlg->SendCommand(res::ID_BUFFER_1 + 1);
         EXPECT_EQ(dlg->windowTitle(), QString::fromUtf8("ベッチ － ｳｨﾝﾄﾞｳ 2"));

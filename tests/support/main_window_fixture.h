@@ -4,6 +4,8 @@
 #include "app/main_dlg.h"
 #include "support/gui_test.h"
 
+#include <QTest>
+
 #include <fstream>
 #include <memory>
 
@@ -17,6 +19,16 @@ protected:
         auto dlg = std::make_unique<CMainDlg>();
         dlg->Create(nullptr);
         Pump();  // runs the connect command posted at start
+        return dlg;
+    }
+    // The same, then made the active window with the focus in the editor,
+    // as keyboard tests need.
+    std::unique_ptr<CMainDlg> OpenActive() {
+        auto dlg = Open();
+        dlg->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+        dlg->curEdit->setFocus();
+        modalShown.clear();
         return dlg;
     }
 };

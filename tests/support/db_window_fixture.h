@@ -1,0 +1,67 @@
+// Fixture for window tests that need a connection: the main window opened as
+// the program starts it, then connected to the data source of the parameter.
+#pragma once
+
+#include "results/result_list.h"
+#include "support/main_window_fixture.h"
+#include "support/odbc_env.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class DbWindowTest : public MainWindowFixture, public ::testing::WithParamInterface<vetch_test::Db> {
+protected:
+    using Texts = std::vector<std::string>;
+
+    void SetUp() override {
+        MainWindowFixture::SetUp();
+        VETCH_REQUIRE_DB(GetParam());
+        dlg = Open();
+        ASSERT_EQ(vetch_test::ConnectTo(dlg->conn, GetParam()), 0);
+    }
+    void TearDown() override {
+        dlg.reset();
+        MainWindowFixture::TearDown();
+    }
+    bool Postgres() const { return GetParam() == vetch_test::Db::Postgres; }
+    void Exec(const std::string& sql) {
+        std::string message;
+        ASSERT_GE(vetch_test::RunSql(dlg->conn, sql, &message), 0) << sql << ": " << message;
+    }
+
+    // Serves the windows until done() holds or the time is up.
+    static bool ServeUntil(const std::function<bool()>& done, int milliseconds = 60000) {
+        QElapsedTimer timer;
+        timer.start();
+        QTimer tick;  // a worker posts nothing when it ends
+        tick.start(10);
+        while (!done() && timer.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        return done();
+    }
+    static Texts Captions(const results::ResultGrid* list) {
+        Texts out;
+        for (int c = 0; c < list->Model().ColumnCount(); ++c) out.push_back(list->Model().Column(c).caption);
+        return out;
+    }
+    static Texts Column(const results::ResultGrid* list, int column) {
+        Texts out;
+        for (int r = 0; r < list->Model().RowCount(); ++r) out.emplace_back(list->Model().CellText(r, column));
+        return out;
+    }
+    static void Focus(QWidget* window, QWidget* control) {
+        QApplication::setActiveWindow(window);
+        control->setFocus();
+    }
+
+    std::unique_ptr<CMainDlg> dlg;
+};
+
+#define VETCH_FOR_EACH_DB(Suite)                                                                          \
+    INSTANTIATE_TEST_SUITE_P(Db, Suite, ::testing::ValuesIn(vetch_test::AllDbs()),                        \
+                             [](const auto& info) { return std::string(vetch_test::DbName(info.param)); })
