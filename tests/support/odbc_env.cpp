@@ -147,58 +147,26 @@ void InitOdbcEnvironment() {
     std::call_once(once, Initialise);
 }
 
-const char* OdbcConfigDir() {
+namespace {
+const State& Ready() {
     InitOdbcEnvironment();
-    return Env().dir.c_str();
+    return Env();
 }
+}  // namespace
 
-const char* SqliteDsn() {
-    InitOdbcEnvironment();
-    return kSqliteDsn;
-}
-
-const char* SqliteDatabasePath() {
-    InitOdbcEnvironment();
-    return Env().sqlitePath.c_str();
-}
-
-bool PostgresConfigured() {
-    InitOdbcEnvironment();
-    return Env().pgConfigured;
-}
+const char* SqliteDsn() { return Ready(), kSqliteDsn; }
+const char* SqliteDatabasePath() { return Ready().sqlitePath.c_str(); }
+bool PostgresConfigured() { return Ready().pgConfigured; }
+bool RunningInCi() { return GetEnv("CI") == "true"; }
+const char* PostgresDsn() { return Ready(), kPostgresDsn; }
+const char* PostgresUser() { return Ready().pgUser.c_str(); }
+const char* PostgresPassword() { return Ready().pgPassword.c_str(); }
+const char* PostgresQuotedUser() { return Ready().pgQuotedUser.c_str(); }
+const char* PostgresQuotedPassword() { return Ready().pgQuotedPassword.c_str(); }
 
 std::string PostgresMissingReason() {
     return "PostgreSQL is not configured: VETCH_PG_PORT is not set. Start a server with "
            "scripts/pg-start.sh <folder> and source <folder>/pg.env before running the tests.";
-}
-
-bool RunningInCi() {
-    return GetEnv("CI") == "true";
-}
-
-const char* PostgresDsn() {
-    InitOdbcEnvironment();
-    return kPostgresDsn;
-}
-
-const char* PostgresUser() {
-    InitOdbcEnvironment();
-    return Env().pgUser.c_str();
-}
-
-const char* PostgresPassword() {
-    InitOdbcEnvironment();
-    return Env().pgPassword.c_str();
-}
-
-const char* PostgresQuotedUser() {
-    InitOdbcEnvironment();
-    return Env().pgQuotedUser.c_str();
-}
-
-const char* PostgresQuotedPassword() {
-    InitOdbcEnvironment();
-    return Env().pgQuotedPassword.c_str();
 }
 
 std::vector<Login> PostgresOddLogins() {
@@ -225,13 +193,8 @@ const char* PostgresSchema() {
     return Env().pgSchema.c_str();
 }
 
-const char* DbName(Db db) {
-    return db == Db::Sqlite ? "SQLite" : "PostgreSQL";
-}
-
-std::vector<Db> AllDbs() {
-    return {Db::Sqlite, Db::Postgres};
-}
+const char* DbName(Db db) { return db == Db::Sqlite ? "SQLite" : "PostgreSQL"; }
+std::vector<Db> AllDbs() { return {Db::Sqlite, Db::Postgres}; }
 
 int ConnectTo(COdbcConn& conn, Db db) {
     InitOdbcEnvironment();
@@ -255,9 +218,7 @@ const char* FailingThirdRowQuery(Db db) {
                             : "SELECT n, 1/(n-3) FROM generate_series(1,5) n";
 }
 
-const char* FailingThirdRowMessage(Db db) {
-    return db == Db::Sqlite ? "integer overflow" : "division by zero";
-}
+const char* FailingThirdRowMessage(Db db) { return db == Db::Sqlite ? "integer overflow" : "division by zero"; }
 
 int RunSql(COdbcConn& conn, std::string_view sql, std::string* message) {
     db::StatementScope statement(conn);

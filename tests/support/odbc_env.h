@@ -1,21 +1,9 @@
-// Private ODBC data sources for the tests.
-//
-// InitOdbcEnvironment points unixODBC (ODBCSYSINI, ODBCINI) at a folder of
-// this test program's own under the build directory, holding its driver and
-// data-source definitions, so nothing in /etc or ~/.odbc.ini is read or
-// changed. unixODBC remembers the folder at its first connect, so the
-// environment must be set up before any test connects: every function here
-// does that first, and a test that connects only to names of its own calls
-// InitOdbcEnvironment itself. The folder, with the SQLite database, is
-// removed when the program ends.
-//
-// SQLite is always there: a data source over a database file created fresh
-// for this program. PostgreSQL is the server scripts/pg-start.sh starts; the
-// tests find it through the VETCH_PG_* variables of the pg.env it writes.
-// Unqualified table names on that data source go to a schema of this
-// program's own (PostgresSchema), so test programs running side by side do
-// not meet; the fixed catalogue of scripts/pg-schema.sql is in the schemas
-// "vetch" and "vetch2".
+// Private ODBC data sources for the tests, in a folder of this program's own
+// that ODBCSYSINI points at (unixODBC reads it at the first connect, so every
+// function here sets it up first). SQLite: a fresh database file. PostgreSQL:
+// the server of scripts/pg-start.sh, named by the VETCH_PG_* variables, with
+// a schema of this program's own first on the search path; the fixed
+// catalogue of scripts/pg-schema.sql is in the schemas "vetch" and "vetch2".
 #pragma once
 
 #include <gtest/gtest.h>
@@ -31,20 +19,12 @@ namespace vetch_test {
 
 void InitOdbcEnvironment();
 
-// The folder ODBCSYSINI points at.
-const char* OdbcConfigDir();
-
-// SQLite: data source name, and the database file behind it. No user or
-// password is needed.
 const char* SqliteDsn();
 const char* SqliteDatabasePath();
 
-// PostgreSQL: true when the VETCH_PG_* variables name a server.
 bool PostgresConfigured();
-// Why PostgreSQL tests cannot run, for a skip or failure message.
 std::string PostgresMissingReason();
-// True when CI=true: a missing server is then a failure, not a skip.
-bool RunningInCi();
+bool RunningInCi();  // CI=true: a missing server is then a failure, not a skip
 const char* PostgresDsn();
 const char* PostgresUser();
 const char* PostgresPassword();
@@ -58,9 +38,7 @@ struct Login {
     std::string password;
 };
 std::vector<Login> PostgresOddLogins();
-// This program's own schema ("vt_<pid>"), first on the data source's search
-// path; created empty on the first call, which also drops the schemas of
-// test programs that have ended.
+// This program's own schema ("vt_<pid>"), created on the first call.
 const char* PostgresSchema();
 
 // The two kinds of data source a suite can be parameterised over.
@@ -80,19 +58,15 @@ const char* FailingThirdRowQuery(Db db);
 // Part of the driver's message for that failure.
 const char* FailingThirdRowMessage(Db db);
 
-// Runs one statement as a window does (lock, allocate, execute, free) and
-// returns Execute's result; on failure *message gets the diagnostic text.
+// Runs one statement as a window does; Execute's result, the diagnostic in *message.
 int RunSql(COdbcConn& conn, std::string_view sql, std::string* message = nullptr);
-// Drops table name if it exists and creates it as "CREATE TABLE name (columns)".
-// Returns false, with a GoogleTest failure, when either statement fails.
+// Drops and creates table name; false, with a test failure, when that fails.
 bool ResetTable(COdbcConn& conn, std::string_view name, std::string_view columns);
 
 using Rows = std::vector<std::vector<std::string>>;
-// Reads the rest of the current answer: the current row, then Fetch until the
-// end. The caller holds the lock.
+// The rest of the current answer, this row first. The caller holds the lock.
 Rows ReadRows(COdbcConn& conn);
-// Lock, allocate, execute, read every row, free. Fails the test (and returns
-// no rows) when the statement fails.
+// Every row of sql; a test failure when it fails.
 Rows Query(COdbcConn& conn, std::string_view sql);
 
 }  // namespace vetch_test
