@@ -17,6 +17,8 @@
 // (median). The exit status is 1 when a target is missed.
 #include "app/main_dlg.h"
 #include "bench/bench_db.h"
+#include "bench/bench_gui.h"
+#include "bench/bench_report.h"
 #include "resources/resource_ids.h"
 #include "results/batch_run_dlg.h"
 #include "results/log_list.h"
@@ -54,6 +56,7 @@ namespace {
 
 using bench::Die;
 using bench::GetEnv;
+using bench::Pump;
 using bench::RunOrDie;
 
 constexpr int kStatements = 10000;
@@ -141,10 +144,6 @@ bool RunIsql(const Paths& paths) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-void Pump() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
 
 // F10 on the script, then the event loop until the worker has finished.
 CBatchRunDlg* RunBatch(CMainDlg& main) {
@@ -227,24 +226,6 @@ void BenchCopy(benchmark::State& state, Bench* b) {
     if (std::count(copied.begin(), copied.end(), '\n') != kLogLines) state.SkipWithError("the clipboard lacks lines");
 }
 
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    MedianReporter() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Aggregate || run.aggregate_name != "median") continue;
-            const std::string& name = run.run_name.function_name;
-            medians[name] = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-            for (const auto& [counter, value] : run.counters) medians[name + "/" + counter] = value;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double Median(const std::string& name) const {
-        auto it = medians.find(name);
-        return it == medians.end() ? -1.0 : it->second;
-    }
-    std::map<std::string, double> medians;
-};
 
 }  // namespace
 
@@ -259,38 +240,17 @@ int main(int argc, char** argv) {
     std::string script;
     for (const std::string& s : statements) script += platform::Sjis(s) + ";\r\n";
 
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    if (GetEnv("XDG_RUNTIME_DIR").empty()) {
-        const std::string runtime = "/tmp/vetch-bench-runtime-" + std::to_string(getuid());
-        mkdir(runtime.c_str(), 0700);
-        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    }
+    bench::UseOffscreenQt();
     QApplication app(argc, argv);
-    // The connect dialog the main window opens at start is answered at once.
-    platform::CDialog::SetModalDriver([](platform::CDialog&) {});
-    auto main = std::make_unique<CMainDlg>();
-    main->Create(nullptr);
-    Pump();
+    auto main = bench::OpenMainWindow();
     if (main->conn.Connect(kDsn, "", "") != 0) Die("cannot connect to " + std::string(kDsn));
     main->curEdit->SetText(script);
     b.main = main.get();
 
-    std::vector<char*> args(argv, argv + argc);
-    std::string repetitions = "--benchmark_repetitions=5";
-    args.insert(args.begin() + 1, repetitions.data());
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    benchmark::RegisterBenchmark("SQLite/batch_run_vs_isql", [&](benchmark::State& s) { BenchPair(s, &b); })
-        ->Iterations(1)
-        ->UseManualTime()
-        ->ReportAggregatesOnly(true)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("SQLite/copy_20000_lines", [&](benchmark::State& s) { BenchCopy(s, &b); })
-        ->Iterations(1)
-        ->UseManualTime()
-        ->ReportAggregatesOnly(true)
-        ->Unit(benchmark::kMillisecond);
-    MedianReporter reporter;
+    bench::Initialize(argc, argv, {"--benchmark_repetitions=5"});
+    bench::Once("SQLite/batch_run_vs_isql", [&](benchmark::State& s) { BenchPair(s, &b); })->UseManualTime();
+    bench::Once("SQLite/copy_20000_lines", [&](benchmark::State& s) { BenchCopy(s, &b); })->UseManualTime();
+    bench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 

@@ -5,6 +5,8 @@
 #include "db/odbc_conn.h"
 #include "db/statement_scope.h"
 
+#include <benchmark/benchmark.h>
+
 #include <errno.h>
 
 #include <cstdio>
@@ -32,6 +34,21 @@ inline std::string GetEnv(const char* name, const char* fallback = "") {
 inline void RunOrDie(COdbcConn& conn, const std::string& sql) {
     db::StatementScope statement(conn);
     if (conn.Execute(sql) < 0) Die(sql.substr(0, 60) + ": " + DiagnosticMessage(conn, SQL_HANDLE_STMT));
+}
+
+// Reads every value of the current answer, as a result window does; the
+// caller holds the statement. Returns the rows.
+inline int ReadEveryValue(COdbcConn& conn) {
+    const int columns = conn.GetColumnCount();
+    std::string value;
+    int rows = 0;
+    for (; !conn.IsEndOfData(); ++rows, conn.Fetch()) {
+        for (int c = 0; c < columns; ++c) {
+            conn.GetValue(c, value);
+            benchmark::DoNotOptimize(value.data());
+        }
+    }
+    return rows;
 }
 
 inline void ConnectOrDie(COdbcConn& conn, const Source& source) {

@@ -18,6 +18,8 @@
 // clock ratio swings from run to run, the processor-time one hardly. The
 // exit status is 1 when a target is missed.
 #include "bench/bench_db.h"
+#include "bench/bench_gui.h"
+#include "bench/bench_report.h"
 
 #include "app/main_dlg.h"
 #include "db/odbc_conn.h"
@@ -50,6 +52,7 @@ namespace {
 
 using bench::Die;
 using bench::GetEnv;
+using bench::Pump;
 using bench::RunOrDie;
 
 constexpr int kTables = 10000;
@@ -66,12 +69,6 @@ double CpuSeconds() {
     return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
 }
 
-void Pump() {
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents();
-    }
-}
 
 // A data source over a new SQLite file in a temporary folder, which is also
 // the current directory, so the settings file goes there too.
@@ -108,19 +105,7 @@ void CreateTables(COdbcConn& conn) {
 int Bare(COdbcConn& conn) {
     auto lock = conn.Lock();
     conn.AllocStatement();
-    int rows = 0;
-    if (conn.ListTables({}, {}) == 0) {
-        const int columns = conn.GetColumnCount();
-        std::string value;
-        while (!conn.IsEndOfData()) {
-            for (int c = 0; c < columns; ++c) {
-                conn.GetValue(c, value);
-                benchmark::DoNotOptimize(value.data());
-            }
-            ++rows;
-            conn.Fetch();
-        }
-    }
+    const int rows = conn.ListTables({}, {}) == 0 ? bench::ReadEveryValue(conn) : 0;
     conn.FreeStatement();
     return rows;
 }
@@ -198,55 +183,17 @@ void BenchCopy(benchmark::State& state, Bench* b) {
     }
 }
 
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    MedianReporter() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred) {
-                failed = true;
-                continue;
-            }
-            const double seconds = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                medians[run.run_name.function_name] = seconds;
-            } else if (run.run_type == Run::RT_Iteration) {
-                medians.emplace(run.run_name.function_name, seconds);
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double Median(const std::string& name) const {
-        auto it = medians.find(name);
-        return it == medians.end() ? -1.0 : it->second;
-    }
-    std::map<std::string, double> medians;
-    bool failed = false;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string dir = SetUp();
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    if (GetEnv("XDG_RUNTIME_DIR").empty()) {
-        std::string runtime = "/tmp/vetch-bench-runtime-" + std::to_string(getuid());
-        mkdir(runtime.c_str(), 0700);
-        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    }
+    bench::UseOffscreenQt();
     QApplication app(argc, argv);
-    // The connect dialog the main window opens at start is answered at once.
-    platform::CDialog::SetModalDriver([](platform::CDialog&) {});
 
-    std::vector<char*> args(argv, argv + argc);
-    std::string repetitions = "--benchmark_repetitions=15";
-    args.insert(args.begin() + 1, repetitions.data());
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
+    bench::Initialize(argc, argv, {"--benchmark_repetitions=15"});
 
-    auto main = std::make_unique<CMainDlg>();
-    main->Create(nullptr);
-    Pump();
+    auto main = bench::OpenMainWindow();
     if (main->conn.Connect("bench-sqlite", "", "") != 0) Die("cannot connect to SQLite");
     CreateTables(main->conn);
     main->settings.resultMax = kTables;
@@ -261,18 +208,14 @@ int main(int argc, char** argv) {
     Pump();
 
     auto add = [&](const char* what, auto function) {
-        benchmark::RegisterBenchmark((std::string("SQLite 10000 tables/") + what).c_str(), function)
-            ->Iterations(1)
-            ->UseManualTime()
-            ->ReportAggregatesOnly(true)
-            ->Unit(benchmark::kMillisecond);
+        bench::Once(std::string("SQLite 10000 tables/") + what, function)->UseManualTime();
     };
     add("bare", [&](benchmark::State& s) { BenchBare(s, &b); });
     add("fill", [&](benchmark::State& s) { BenchFill(s, &b); });
     add("sort_name", [&](benchmark::State& s) { BenchSort(s, &b, kTableNameColumn); });
     add("sort_number", [&](benchmark::State& s) { BenchSort(s, &b, 0); });
     add("copy", [&](benchmark::State& s) { BenchCopy(s, &b); });
-    MedianReporter reporter;
+    bench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
@@ -283,21 +226,16 @@ int main(int argc, char** argv) {
     std::filesystem::current_path("/");
     std::filesystem::remove_all(dir);
 
-    bool all = !reporter.failed;
+    bench::Summary summary;
+    summary.all = !reporter.failed;
     auto t = [&](const char* what) { return reporter.Median(std::string("SQLite 10000 tables/") + what); };
-    auto target = [&](const char* what, double value, const char* unit, const char* goal, bool pass) {
-        all = all && pass;
-        std::printf("  %-40s %9.4f %-3s %-10s %s\n", what, value, unit, goal, pass ? "PASS" : "FAIL");
-    };
-    auto info = [](const char* what, double value, const char* unit) {
-        std::printf("  %-40s %9.4f %s\n", what, value, unit);
-    };
+    auto target = [&](auto... a) { summary.Target(a...); };
+    auto info = [](auto... a) { bench::Summary::Info(a...); };
     auto quick = [](double s) { return s >= 0 && s < 0.2; };
     auto median = [&](auto of) {
         std::vector<double> values;
         for (const FillPair& pair : b.pairs) values.push_back(of(pair));
-        std::sort(values.begin(), values.end());
-        return values.empty() ? -1.0 : values[values.size() / 2];
+        return bench::Median(values);
     };
     const double ratio = median([](const FillPair& p) { return p.fill / p.bare; });
 
@@ -312,7 +250,7 @@ int main(int argc, char** argv) {
     target("sort by TABLE_NAME", t("sort_name"), "s", "< 200 ms", quick(t("sort_name")));
     target("sort by the row number", t("sort_number"), "s", "< 200 ms", quick(t("sort_number")));
     target("select all + copy command", t("copy"), "s", "< 200 ms", quick(t("copy")));
-    std::printf("%s\n", all ? "PASS" : "FAIL");
+    std::printf("%s\n", summary.all ? "PASS" : "FAIL");
     std::fflush(stdout);
-    return all ? 0 : 1;
+    return summary.all ? 0 : 1;
 }

@@ -10,6 +10,7 @@
 // database and PASS when COdbcConn needs at most 1.25 x the minimal loop and
 // less than isql. The exit status is 1 when a target is missed.
 #include "bench/bench_db.h"
+#include "bench/bench_report.h"
 #include "db/odbc_conn.h"
 
 #include <benchmark/benchmark.h>
@@ -120,20 +121,7 @@ void DropTable(const Source& source) {
 // The reading a result window does: values of the current row, then Fetch.
 int ReadWithConn(COdbcConn& conn) {
     db::StatementScope statement(conn);
-    int rows = 0;
-    if (conn.Execute(kQuery) == 0) {
-        int columns = conn.GetColumnCount();
-        std::string value;
-        while (!conn.IsEndOfData()) {
-            for (int c = 0; c < columns; ++c) {
-                conn.GetValue(c, value);
-                benchmark::DoNotOptimize(value.data());
-            }
-            ++rows;
-            conn.Fetch();
-        }
-    }
-    return rows;
+    return conn.Execute(kQuery) == 0 ? bench::ReadEveryValue(conn) : 0;
 }
 
 struct RawConnection {
@@ -233,23 +221,6 @@ void BenchIsql(benchmark::State& state, Readers* readers) {
     }
 }
 
-// Keeps the median of every benchmark, in seconds, for the summary.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    MedianReporter() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median" && !run.error_occurred) {
-                double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
-                medians[run.run_name.function_name] = run.GetAdjustedRealTime() / unit;
-                cpuMedians[run.run_name.function_name] = run.GetAdjustedCPUTime() / unit;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> medians;     // wall clock
-    std::map<std::string, double> cpuMedians;  // this process's thread only
-};
 
 }  // namespace
 
@@ -258,12 +229,7 @@ int main(int argc, char** argv) {
     for (const Source& source : g_sources) CreateTable(source);
 
     // Defaults that the command line may still override.
-    std::vector<char*> args(argv, argv + argc);
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    std::string repetitions = "--benchmark_repetitions=15";
-    args.insert(args.begin() + 1, {interleave.data(), repetitions.data()});
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
+    bench::Initialize(argc, argv, {"--benchmark_enable_random_interleaving=true", "--benchmark_repetitions=15"});
 
     std::vector<std::unique_ptr<Readers>> readers;
     for (const Source& source : g_sources) {
@@ -275,14 +241,11 @@ int main(int argc, char** argv) {
         ReadMinimal(r.raw);
         for (auto [name, function] : {std::pair{"COdbcConn", &BenchConn}, std::pair{"minimal_loop", &BenchMinimal},
                                        std::pair{"isql", &BenchIsql}}) {
-            benchmark::RegisterBenchmark((source.label + "/" + name).c_str(), function, &r)
-                ->Iterations(1)
-                ->UseRealTime()
-                ->ReportAggregatesOnly(true)
-                ->Unit(benchmark::kMillisecond);
+            bench::Once(source.label + "/" + name, [function, &r](benchmark::State& s) { function(s, &r); })
+                ->UseRealTime();
         }
     }
-    MedianReporter reporter;
+    bench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     for (auto& r : readers) {
@@ -297,13 +260,11 @@ int main(int argc, char** argv) {
     std::printf("\n%-11s %10s %14s %10s %7s  %s\n", "database", "COdbcConn", "minimal loop", "isql -b", "ratio",
                 "targets (<= 1.25 x minimal loop, < isql)");
     for (const Source& source : g_sources) {
-        auto median = [&](const std::map<std::string, double>& figures, const char* name) {
-            auto it = figures.find(source.label + "/" + name);
-            return it == figures.end() ? -1.0 : it->second;
-        };
-        double conn = median(reporter.medians, "COdbcConn");
-        double minimal = median(reporter.medians, "minimal_loop");
-        double isql = median(reporter.medians, "isql");
+        auto median = [&](const char* name) { return reporter.Median(source.label + "/" + name); };
+        auto cpuMedian = [&](const char* name) { return reporter.CpuMedian(source.label + "/" + name); };
+        double conn = median("COdbcConn");
+        double minimal = median("minimal_loop");
+        double isql = median("isql");
         if (conn < 0 || minimal < 0 || isql < 0) {
             std::printf("%-11s not measured (a reader failed, or a filter left it out)\n", source.label.c_str());
             continue;
@@ -312,8 +273,8 @@ int main(int argc, char** argv) {
         allPassed = allPassed && pass;
         std::printf("%-11s %9.3fs %13.3fs %9.3fs %7.2f  %s\n", source.label.c_str(), conn, minimal, isql,
                     conn / minimal, pass ? "PASS" : "FAIL");
-        double connCpu = median(reporter.cpuMedians, "COdbcConn");
-        double minimalCpu = median(reporter.cpuMedians, "minimal_loop");
+        double connCpu = cpuMedian("COdbcConn");
+        double minimalCpu = cpuMedian("minimal_loop");
         std::printf("%-11s %9.3fs %13.3fs %10s %7.2f  (CPU time of the reading thread)\n", "", connCpu, minimalCpu,
                     "", connCpu / minimalCpu);
     }

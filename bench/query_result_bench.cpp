@@ -30,6 +30,8 @@
 #include "app/main_dlg.h"
 #include "db/statement_scope.h"
 #include "bench/bench_db.h"
+#include "bench/bench_gui.h"
+#include "bench/bench_report.h"
 #include "db/odbc_conn.h"
 #include "resources/resource_ids.h"
 #include "results/query_result_dlg.h"
@@ -62,6 +64,7 @@ namespace {
 
 using bench::Die;
 using bench::GetEnv;
+using bench::Pump;
 using bench::RunOrDie;
 using bench::Source;
 
@@ -168,12 +171,6 @@ int Fetch(COdbcConn& conn, std::size_t& bytes) {
     return rows;
 }
 
-void Pump() {
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents();
-    }
-}
 
 struct Bench {
     CMainDlg* main = nullptr;
@@ -275,52 +272,17 @@ void BenchCopyCommand(benchmark::State& state, Bench* b) {
     b->peakAfter["copy_command"] = PeakMegabytes();
 }
 
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    MedianReporter() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            const double seconds = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-            // A single repetition has no median; its one run stands in.
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                medians[run.run_name.function_name] = seconds;
-            } else if (run.run_type == Run::RT_Iteration) {
-                medians.emplace(run.run_name.function_name, seconds);
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double Median(const std::string& name) const {
-        auto it = medians.find(name);
-        return it == medians.end() ? -1.0 : it->second;
-    }
-    std::map<std::string, double> medians;
-};
 
 // One database in one configuration, in this process.
 int Measure(const std::string& label, bool streaming, int argc, char** argv) {
     std::string dir;
     const Source source = SetUp(label, streaming, dir);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    if (GetEnv("XDG_RUNTIME_DIR").empty()) {
-        std::string runtime = "/tmp/vetch-bench-runtime-" + std::to_string(getuid());
-        mkdir(runtime.c_str(), 0700);
-        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    }
+    bench::UseOffscreenQt();
     QApplication app(argc, argv);
-    // The connect dialog the main window opens at start is answered at once.
-    platform::CDialog::SetModalDriver([](platform::CDialog&) {});
 
-    std::vector<char*> args(argv, argv + argc);
-    std::string repetitions = "--benchmark_repetitions=5";
-    args.insert(args.begin() + 1, repetitions.data());
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
+    bench::Initialize(argc, argv, {"--benchmark_repetitions=5"});
 
-    auto main = std::make_unique<CMainDlg>();
-    main->Create(nullptr);
-    Pump();
+    auto main = bench::OpenMainWindow();
     if (main->conn.Connect(source.dsn, source.user, source.password) != 0) Die("cannot connect to " + label);
     main->settings.resultMax = kRows;
     CreateTable(main->conn, source);
@@ -329,13 +291,7 @@ int Measure(const std::string& label, bool streaming, int argc, char** argv) {
     b.main = main.get();
     const double baseline = PeakMegabytes();
     const std::string name = label + (streaming ? " streaming" : "");
-    auto add = [&](const char* what, auto function) {
-        benchmark::RegisterBenchmark((name + "/" + what).c_str(), function)
-            ->Iterations(1)
-            ->UseManualTime()
-            ->ReportAggregatesOnly(true)
-            ->Unit(benchmark::kMillisecond);
-    };
+    auto add = [&](const char* what, auto function) { bench::Once(name + "/" + what, function)->UseManualTime(); };
     add("fetch", [&](benchmark::State& s) { BenchFetch(s, &b); });
     add("fill", [&](benchmark::State& s) { BenchFill(s, &b); });
     add("sort_text", [&](benchmark::State& s) { BenchSort(s, &b, kNameColumn, false); });
@@ -343,7 +299,7 @@ int Measure(const std::string& label, bool streaming, int argc, char** argv) {
     add("sort_selected", [&](benchmark::State& s) { BenchSort(s, &b, kNameColumn, true); });
     add("copy_text", [&](benchmark::State& s) { BenchCopyText(s, &b); });
     add("copy_command", [&](benchmark::State& s) { BenchCopyCommand(s, &b); });
-    MedianReporter reporter;
+    bench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
@@ -361,19 +317,13 @@ int Measure(const std::string& label, bool streaming, int argc, char** argv) {
         auto it = b.peakAfter.find(stage);
         return it == b.peakAfter.end() ? -1.0 : it->second;
     };
-    bool all = true;
-    auto target = [&](const char* what, double value, const char* unit, const char* goal, bool pass) {
-        all = all && pass;
-        std::printf("  %-44s %9.3f %-3s %-22s %s\n", what, value, unit, goal, pass ? "PASS" : "FAIL");
-    };
-    auto info = [](const char* what, double value, const char* unit) {
-        std::printf("  %-44s %9.3f %s\n", what, value, unit);
-    };
+    bench::Summary summary;
+    auto target = [&](auto... a) { summary.Target(a...); };
+    auto info = [](auto... a) { bench::Summary::Info(a...); };
     auto underSecond = [](double s) { return s >= 0 && s < 1; };
 
     std::printf("\n%s, %d rows x 5 columns, raw cell text %.1f MB in CP932\n", name.c_str(), kRows, raw);
-    std::sort(b.fillRatios.begin(), b.fillRatios.end());
-    const double ratio = b.fillRatios.empty() ? -1 : b.fillRatios[b.fillRatios.size() / 2];
+    const double ratio = bench::Median(b.fillRatios);
     info("fetch alone", t("fetch"), "s");
     info("window filled", t("fill"), "s");
     target("  fill / fetch, median of pairs", ratio, "", "<= 1.5", ratio > 0 && ratio <= 1.5);
@@ -406,7 +356,7 @@ int Measure(const std::string& label, bool streaming, int argc, char** argv) {
     info("peak after the copy commands", peak("copy_command"), "MB");
     info("  growth above baseline", peak("copy_command") - baseline, "MB");
     std::fflush(stdout);
-    return all ? 0 : 1;
+    return summary.all ? 0 : 1;
 }
 
 // Runs this program again for one configuration and waits for it.

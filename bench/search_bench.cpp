@@ -3,6 +3,7 @@
 // editor once (at most 3 times that), and F3 from the start to a match at the
 // end against reading the text out of the editor once (at most 2 times that).
 #include "app/main_dlg.h"
+#include "bench/bench_report.h"
 #include "platform/cdialog.h"
 #include "platform/message_box.h"
 #include "platform/qtext.h"
@@ -106,11 +107,7 @@ void BM_GetText(benchmark::State& state) {
 }
 BENCHMARK(BM_GetText)->Unit(benchmark::kMillisecond)->Iterations(21);
 
-double Median(std::vector<double> v) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using bench::Median;
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 // reading the file and setting its text into the editor once; saving with
 // getting the text out of the editor and writing it to a file once.
 #include "app/main_dlg.h"
+#include "bench/bench_report.h"
 #include "platform/cdialog.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
@@ -100,11 +101,7 @@ void BM_WordWrapOnOff(benchmark::State& state) {
     });
 }
 
-double Median(std::vector<double> v) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using bench::Median;
 
 }  // namespace
 
