@@ -59,21 +59,6 @@ TEST_F(TextResultTest, CaptionCarriesTheBufferTheCommandCameFrom) {
     EXPECT_EQ(Window(*dlg, 1), nullptr);
 }
 
-TEST_F(TextResultTest, SixthWindowIsRefusedAndAClosedSlotIsReused) {
-    auto dlg = Open();
-    dlg->curEdit->SetText("select 1");
-    for (int i = 0; i < 5; ++i) dlg->SendCommand(res::ID_WRAP_SQL);
-    EXPECT_TRUE(Messages().empty());
-    dlg->SendCommand(res::ID_BREAK_AND_WRAP_SQL);
-    ASSERT_EQ(Messages().size(), 1u);
-    Window(*dlg, 2)->close();
-    Pump();
-    EXPECT_EQ(Window(*dlg, 2), nullptr);
-    dlg->SendCommand(res::ID_BREAK_SQL);
-    ASSERT_NE(Window(*dlg, 2), nullptr);
-    EXPECT_EQ(Window(*dlg, 2)->edit->GetText(), "\r\nSELECT\r\n 1");
-}
-
 TEST_F(TextResultTest, EscapeIsIgnoredAndCtrlACtrlCCopiesTheWholeResult) {
     auto dlg = Open();
     dlg->curEdit->SetText("select x from y");
