@@ -1,5 +1,6 @@
 #include "platform/codepage.h"
 #include "platform/qtext.h"
+#include "support/visible_text.h"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +17,6 @@ using platform::Utf8ToCp932;
 namespace {
 
 std::string Bytes(int lead, int trail) { return {static_cast<char>(lead), static_cast<char>(trail)}; }
-
-// What shows of a widget text: everything but the default-ignorable form selectors.
-QString Visible(QString text) {
-    text.removeIf([](QChar c) { return c.unicode() >= 0xFE00 && c.unicode() <= 0xFE0F; });
-    return text;
-}
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // The expected characters come from ICU's Windows-31J table (through Qt), the
 // conversions from glibc's CP932 table: two tables made apart.

@@ -7,6 +7,7 @@
 #include "resources/resource_ids.h"
 #include "support/main_window_fixture.h"
 #include "support/temp_dir.h"
+#include "support/visible_text.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,13 +19,7 @@
 
 namespace {
 
-class CodepageWindowTest : public MainWindowFixture {
-protected:
-    static QString Visible(QString text) {
-        text.removeIf([](QChar c) { return c.unicode() >= 0xFE00 && c.unicode() <= 0xFE0F; });
-        return text;
-    }
-};
+using CodepageWindowTest = MainWindowFixture;
 
 TEST_F(CodepageWindowTest, UpperCaseKeepsIbmExtensions) {
     auto dlg = OpenActive();

@@ -1,5 +1,6 @@
 #include "app/sql_edit.h"
 #include "support/gui_test.h"
+#include "support/visible_text.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -50,11 +51,6 @@ TEST_F(EditControlTest, TypingLimitBindsTypingOnly) {
 
 class EditEdgeTest : public GuiTest {
 protected:
-    static QString Visible(QString text) {
-        text.removeIf([](QChar c) { return c.unicode() >= 0xFE00 && c.unicode() <= 0xFE0F; });
-        return text;
-    }
-    static QString U(const char* utf8) { return QString::fromUtf8(utf8); }
     // Types text as a keyboard does, one key per character; QTest's own
     // typing knows ASCII only.
     static void Type(QWidget& widget, const QString& text) {

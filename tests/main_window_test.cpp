@@ -1,6 +1,7 @@
 #include "app/main_dlg.h"
 #include "resources/resource_ids.h"
 #include "support/main_window_fixture.h"
+#include "support/temp_dir.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -108,10 +109,7 @@ TEST_F(MainWindowTest, ExitAsksOnlyWhenSomeBufferHoldsText) {
 }
 
 TEST_F(MainWindowTest, EscapeNeverClosesAndEnterInsertsALineBreak) {
-    auto dlg = Open();
-    dlg->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
-    dlg->curEdit->setFocus();
+    auto dlg = OpenActive();
     QTest::keyClick(dlg->curEdit, Qt::Key_Escape);
     QTest::keyClicks(dlg->curEdit, "a");
     QTest::keyClick(dlg->curEdit, Qt::Key_Return);
@@ -136,9 +134,7 @@ TEST_F(MainWindowTest, WindowSizeIsRestoredOnlyWhenBothNumbersAreSetAndSavedOnCl
         dlg->ResizeOuter(700, 500);
     }
     // The window was destroyed with the object: its size reached the file.
-    std::ifstream in("vetch.ini");
-    std::string file((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_NE(file.find("WINSIZE1=700,500"), std::string::npos) << file;
+    EXPECT_NE(ReadFileBytes("vetch.ini").find("WINSIZE1=700,500"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, HandEditedSizesStayWithinTheScreenAndUsable) {
@@ -153,9 +149,7 @@ TEST_F(MainWindowTest, HandEditedSizesStayWithinTheScreenAndUsable) {
         EXPECT_EQ(dlg->settings.winSize[0].width, 100000);
         EXPECT_EQ(dlg->settings.fontSize, 300000000);
     }
-    std::ifstream in("vetch.ini");
-    std::string file((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_NE(file.find("FONTSIZE=300000000"), std::string::npos) << file;
+    EXPECT_NE(ReadFileBytes("vetch.ini").find("FONTSIZE=300000000"), std::string::npos);
 
     for (const char* size : {"-100,-100", "-2147483648,-2147483648"}) {
         std::ofstream("vetch.ini") << "[SYSTEM]\r\nWINSIZE1=" << size << "\r\nFONTSIZE=-7\r\n";
