@@ -196,7 +196,7 @@ TEST_P(BatchRunTest, FiveRunsF5AndCatalogueQueriesNeverInterleave) {
         // F5 on a table that is being filled: a whole answer every time.
         dlg->curEdit->SetText("select count(*), 'ok' from bt_c0 where n >= 0");
         QTest::keyClick(dlg->curEdit, Qt::Key_F5);
-        auto* query = qobject_cast<CQueryResultDlg*>(dlg->SlotWindow(ResultWindowHost::kQueryResultGroup, 0));
+        CQueryResultDlg* query = QueryWindow(*dlg, 0);
         ASSERT_NE(query, nullptr);
         const results::ResultGridModel& m = query->list->Model();
         if (m.ColumnCount() == 3) {

@@ -17,17 +17,6 @@ using vetch_test::Db;
 
 class QueryResultDbTest : public DbWindowTest {
 protected:
-    static CQueryResultDlg* Window(CMainDlg& dlg, int slot) {
-        return qobject_cast<CQueryResultDlg*>(dlg.SlotWindow(CMainDlg::kQueryResultGroup, slot));
-    }
-    // Types sql into the editor and presses F5; the window it opened, or null.
-    static CQueryResultDlg* Run(CMainDlg& dlg, const std::string& sql) {
-        int slot = 0;
-        while (slot < CMainDlg::kSlotsPerGroup && Window(dlg, slot)) ++slot;
-        dlg.curEdit->SetText(sql);
-        QTest::keyClick(dlg.curEdit, Qt::Key_F5);
-        return slot < CMainDlg::kSlotsPerGroup ? Window(dlg, slot) : nullptr;
-    }
     static std::vector<std::string> ColumnText(const CQueryResultDlg& w, int column) {
         return Column(w.list, column);
     }
@@ -54,7 +43,7 @@ protected:
 TEST_P(QueryResultDbTest, RowsAreNumberedAndCutAtResultMax) {
     NumberedTable(250);
     dlg->SendCommand(res::ID_BUFFER_1 + 1);
-    CQueryResultDlg* w = Run(*dlg, "select n, name\r\n  from qr_t order by n");
+    CQueryResultDlg* w = RunF5(*dlg, "select n, name\r\n  from qr_t order by n");
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->GetWindowText(), S("SQL 結果表示 － ｳｨﾝﾄﾞｳ 2"));
     EXPECT_EQ(w->sqlEdit->GetText(), "select n, name from qr_t order by n");
@@ -69,7 +58,7 @@ TEST_P(QueryResultDbTest, RowsAreNumberedAndCutAtResultMax) {
 
     // resultMax 0: the columns, and no row.
     dlg->settings.resultMax = 0;
-    w = Run(*dlg, "select n, name from qr_t");
+    w = RunF5(*dlg, "select n, name from qr_t");
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->list->Model().ColumnCount(), 3);
     EXPECT_EQ(w->list->Model().RowCount(), 0);
@@ -79,7 +68,7 @@ TEST_P(QueryResultDbTest, RowsAreNumberedAndCutAtResultMax) {
 TEST_P(QueryResultDbTest, StatementsWithoutRowsShowOneMessageRowThatNeverSorts) {
     NumberedTable(5);
     auto message = [&](const std::string& sql) {
-        CQueryResultDlg* w = Run(*dlg, sql);
+        CQueryResultDlg* w = RunF5(*dlg, sql);
         EXPECT_NE(w, nullptr);
         if (!w) return std::string();
         const results::ResultGridModel& m = w->list->Model();
@@ -103,7 +92,7 @@ TEST_P(QueryResultDbTest, HeaderClicksSortByTypeAndSelectedRowsMoveAlong) {
     ASSERT_TRUE(vetch_test::ResetTable(dlg->conn, "qr_s", "n INTEGER, t VARCHAR(10), big BIGINT"));
     Exec("INSERT INTO qr_s VALUES (9, 'b', 3000000000), (10, 'B', -3000000000), (1, 'ab', 5), "
          "(100, 'a', 9223372036854775807)");
-    CQueryResultDlg* w = Run(*dlg, "select n, t, big from qr_s");
+    CQueryResultDlg* w = RunF5(*dlg, "select n, t, big from qr_s");
     ASSERT_NE(w, nullptr);
     using Texts = std::vector<std::string>;
     ASSERT_EQ(ColumnText(*w, 1), (Texts{"9", "10", "1", "100"}));
@@ -127,7 +116,7 @@ TEST_P(QueryResultDbTest, HeaderClicksSortByTypeAndSelectedRowsMoveAlong) {
 TEST_P(QueryResultDbTest, TextKeepsItsBytesAndLineEndsBecomeCrLf) {
     ASSERT_TRUE(vetch_test::ResetTable(dlg->conn, "qr_j", S("\"名前\" VARCHAR(20)")));
     Exec(S("INSERT INTO qr_j VALUES ('漢字ｶﾅ～'), ('a\nb')"));
-    CQueryResultDlg* w = Run(*dlg, S("select \"名前\" from qr_j"));
+    CQueryResultDlg* w = RunF5(*dlg, S("select \"名前\" from qr_j"));
     ASSERT_NE(w, nullptr);
     const results::ResultGridModel& m = w->list->Model();
     EXPECT_EQ(Captions(w->list), (std::vector<std::string>{S("件数"), S("名前")}));
@@ -145,7 +134,7 @@ TEST_P(QueryResultDbTest, TextKeepsItsBytesAndLineEndsBecomeCrLf) {
 
 TEST_P(QueryResultDbTest, CopyAndSelectAllActOnTheControlThatLastHadTheFocus) {
     NumberedTable(6);
-    CQueryResultDlg* w = Run(*dlg, "select n, name from qr_t order by n");
+    CQueryResultDlg* w = RunF5(*dlg, "select n, name from qr_t order by n");
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->FocusTarget(), CQueryResultDlg::Focus::List);
 
@@ -174,7 +163,7 @@ TEST_P(QueryResultDbTest, CopyAndSelectAllActOnTheControlThatLastHadTheFocus) {
 
     QTest::keyClick(w->list, Qt::Key_Escape);  // closes nothing
     Pump();
-    EXPECT_EQ(Window(*dlg, 0), w);
+    EXPECT_EQ(QueryWindow(*dlg, 0), w);
 }
 
 // A row that fails in the middle: the rows before it stay, and the driver's
@@ -190,7 +179,7 @@ TEST_P(QueryResultDbTest, AFailingRowKeepsTheRowsReadAndShowsTheDriversMessage) 
         }
         return platform::IDOK;
     });
-    CQueryResultDlg* w = Run(*dlg, vetch_test::FailingThirdRowQuery(GetParam()));
+    CQueryResultDlg* w = RunF5(*dlg, vetch_test::FailingThirdRowQuery(GetParam()));
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(ColumnText(*w, 0), (std::vector<std::string>{"  1", "  2"}));
     ASSERT_EQ(Messages().size(), 1u);
@@ -200,7 +189,7 @@ TEST_P(QueryResultDbTest, AFailingRowKeepsTheRowsReadAndShowsTheDriversMessage) 
     EXPECT_TRUE(windowShownFirst);
 
     // Rows that end normally bring no message.
-    ASSERT_NE(Run(*dlg, "select 1"), nullptr);
+    ASSERT_NE(RunF5(*dlg, "select 1"), nullptr);
     EXPECT_EQ(Messages().size(), 1u);
 }
 
@@ -209,17 +198,17 @@ TEST_P(QueryResultDbTest, F5DoesNothingOnAnEmptyEditorOrWithoutAConnection) {
     for (const char* text : {"", " \r\n\t  \r\n"}) {
         dlg->curEdit->SetText(text);
         QTest::keyClick(dlg->curEdit, Qt::Key_F5);
-        EXPECT_EQ(Window(*dlg, 0), nullptr);
+        EXPECT_EQ(QueryWindow(*dlg, 0), nullptr);
     }
     // Not even the message of a full slot group.
-    for (int i = 0; i < CMainDlg::kSlotsPerGroup; ++i) ASSERT_NE(Run(*dlg, "select 1"), nullptr);
+    for (int i = 0; i < CMainDlg::kSlotsPerGroup; ++i) ASSERT_NE(RunF5(*dlg, "select 1"), nullptr);
     dlg->curEdit->SetText("\t ");
     QTest::keyClick(dlg->curEdit, Qt::Key_F5);
     EXPECT_TRUE(Messages().empty());
-    for (int i = 0; i < CMainDlg::kSlotsPerGroup; ++i) Window(*dlg, i)->close();
+    for (int i = 0; i < CMainDlg::kSlotsPerGroup; ++i) QueryWindow(*dlg, i)->close();
     Pump();
     dlg->conn.Disconnect();
-    EXPECT_EQ(Run(*dlg, "select 1"), nullptr);
+    EXPECT_EQ(RunF5(*dlg, "select 1"), nullptr);
 }
 
 VETCH_FOR_EACH_DB(QueryResultDbTest);

@@ -1,8 +1,6 @@
-// The database server failing under the program: stopped at once (as in a
-// crash) during an F5 query, or the session ended from the server side. Each
-// time the driver's message is shown, nothing crashes or hangs, every window
-// still works, and once the server is back the connect dialog connects again
-// and F5 runs. These tests stop and start a server of their own.
+// The database server failing under the program, stopped at once or ending
+// the session: the driver's message shows, the windows still work, and once
+// the server is back the connect dialog connects again.
 #include "app/main_dlg.h"
 #include "resources/resource_ids.h"
 #include "results/batch_run_dlg.h"
@@ -10,7 +8,7 @@
 #include "results/db_info_dlg.h"
 #include "results/log_list.h"
 #include "results/query_result_dlg.h"
-#include "support/gui_test.h"
+#include "support/main_window_fixture.h"
 #include "support/odbc_env.h"
 #include "support/pg_server.h"
 
@@ -33,7 +31,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-class ServerFaultTest : public GuiTest {
+class ServerFaultTest : public MainWindowFixture {
 protected:
     static void SetUpTestSuite() {
         server = new vetch_test::PgServer;
@@ -45,7 +43,7 @@ protected:
     }
 
     void SetUp() override {
-        GuiTest::SetUp();
+        MainWindowFixture::SetUp();
         if (!serverUp) {
             if (vetch_test::RunningInCi()) {
                 FAIL() << server->Error();
@@ -53,9 +51,7 @@ protected:
             GTEST_SKIP() << server->Error();
         }
         started = Clock::now();
-        dlg = std::make_unique<CMainDlg>();
-        dlg->Create(nullptr);
-        Pump();  // the connect dialog opened at start is cancelled
+        dlg = Open();
         ConnectThroughTheDialog();
         ASSERT_EQ(dlg->conn.IsConnected(), 1);
     }
@@ -66,7 +62,7 @@ protected:
             EXPECT_LT(Clock::now() - started, 30s) << "a fault test must finish within 30 s";
             if (server->Admin("select 1") != "1") server->Restart();  // for the next test
         }
-        GuiTest::TearDown();
+        MainWindowFixture::TearDown();
     }
 
     // Types the data source, user and password into the connect dialog and
@@ -89,17 +85,7 @@ protected:
         modalDriver = nullptr;
     }
 
-    CQueryResultDlg* Window(int slot) {
-        return qobject_cast<CQueryResultDlg*>(dlg->SlotWindow(CMainDlg::kQueryResultGroup, slot));
-    }
-    // Types sql and presses F5; the window it opened, or null.
-    CQueryResultDlg* Run(const std::string& sql) {
-        int slot = 0;
-        while (slot < CMainDlg::kSlotsPerGroup && Window(slot)) ++slot;
-        dlg->curEdit->SetText(sql);
-        QTest::keyClick(dlg->curEdit, Qt::Key_F5);
-        return slot < CMainDlg::kSlotsPerGroup ? Window(slot) : nullptr;
-    }
+    CQueryResultDlg* Run(const std::string& sql) { return RunF5(*dlg, sql); }
     // The one line a failed statement shows, or "" when the window shows rows.
     static std::string MessageOf(const CQueryResultDlg& w) {
         const auto& m = w.list->Model();

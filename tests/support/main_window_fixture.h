@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/main_dlg.h"
+#include "results/query_result_dlg.h"
 #include "support/gui_test.h"
 
 #include <QTest>
@@ -30,5 +31,17 @@ protected:
         dlg->curEdit->setFocus();
         modalShown.clear();
         return dlg;
+    }
+
+    static CQueryResultDlg* QueryWindow(CMainDlg& dlg, int slot) {
+        return qobject_cast<CQueryResultDlg*>(dlg.SlotWindow(CMainDlg::kQueryResultGroup, slot));
+    }
+    // Types sql into the editor and presses F5: the window it opened, or null.
+    static CQueryResultDlg* RunF5(CMainDlg& dlg, const std::string& sql) {
+        int slot = 0;
+        while (slot < CMainDlg::kSlotsPerGroup && QueryWindow(dlg, slot)) ++slot;
+        dlg.curEdit->SetText(sql);
+        QTest::keyClick(dlg.curEdit, Qt::Key_F5);
+        return slot < CMainDlg::kSlotsPerGroup ? QueryWindow(dlg, slot) : nullptr;
     }
 };
