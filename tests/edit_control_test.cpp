@@ -11,33 +11,6 @@ namespace {
 
 class EditControlTest : public GuiTest {};
 
-TEST_F(EditControlTest, TextIsCp932WithCrLfWhateverLineEndsCameIn) {
-    CSqlEdit edit;
-    edit.SetText("a\nb\rc\r\nd");
-    EXPECT_EQ(edit.GetText(), "a\r\nb\r\nc\r\nd");
-    EXPECT_EQ(edit.GetTextLength(), 10u);
-
-    const std::string stray("ab\x80\xFF\x81\x20" "c", 7);  // not valid CP932
-    edit.SetText(stray);
-    EXPECT_EQ(edit.GetText(), stray);
-}
-
-TEST_F(EditControlTest, SelectionIsInCp932ByteOffsets) {
-    CSqlEdit edit;
-    edit.SetText(S("ab漢字\r\nｶx"));  // a b 漢(2) 字(2) CR LF ｶ(1) x
-    edit.SetSel(2, 8);
-    size_t start = 0, end = 0;
-    edit.GetSel(start, end);
-    EXPECT_EQ(start, 2u);
-    EXPECT_EQ(end, 8u);
-    EXPECT_EQ(platform::QStringToCp932(edit.textCursor().selectedText().replace(QChar(0x2029), QLatin1Char('\n'))),
-              S("漢字\n"));
-
-    edit.SetSel(4, 6);
-    edit.ReplaceSel(S("表"));
-    EXPECT_EQ(edit.GetText(), S("ab漢表\r\nｶx"));
-}
-
 TEST_F(EditControlTest, TypingLimitBindsTypingOnly) {
     CSqlEdit edit;
     edit.SetLimitText(5);

@@ -69,33 +69,4 @@ TEST(LineHandOverTest, ClosingTheWindowMidWayStopsTheWorkerAndNothingIsLostOrReo
     EXPECT_FALSE(late.Send("after"));
 }
 
-TEST(LineHandOverTest, AWindowThreadWaitingInItsOwnLoopServesTheWorker) {
-    LogWindow window;
-    std::atomic<int> accepted{0};
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        SendNumbers(window.handOver->Sender(), 2000, accepted);
-        done = true;
-    });
-    // As the main window does while it waits for the workers at shutdown: no
-    // event loop, only Serve.
-    while (!done) {
-        window.handOver->Serve();
-        std::this_thread::sleep_for(std::chrono::microseconds(50));
-    }
-    worker.join();
-    EXPECT_EQ(accepted.load(), 2000);
-    ASSERT_EQ(window.shown.size(), 2000u);
-    ExpectNumbered(window.shown);
-
-    // Stopped without the window going: a worker blocked in Send returns.
-    std::thread blocked([&] { EXPECT_FALSE(window.handOver->Sender().Send("never shown")); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    window.handOver->Stop();
-    blocked.join();
-    window.handOver->Serve();
-    EXPECT_EQ(window.shown.size(), 2000u);
-    delete window.list;
-}
-
 }  // namespace

@@ -63,14 +63,8 @@ TEST(WrapSqlAsCode, FormattedQueryInBothLanguages) {
 }
 
 TEST(WrapSqlAsCode, EditorTextLineByLine) {
-    EXPECT_EQ(WrapVc("select a\r\nfrom t\r\n"), VcLines({"select a ", "from t ", " "}));
     EXPECT_EQ(WrapVc(""), VcLines({""}));
-    EXPECT_EQ(WrapVc("\r\nx"), VcLines({"", "x "}));    // line end at the first byte
     EXPECT_EQ(WrapVc("a \r\nb\t"), VcLines({"a ", "b\t "}));     // only a space counts
-}
-
-TEST(WrapSqlAsCode, LineEndsAreCrLfLoneCrLoneLfOrLfLf) {
-    EXPECT_EQ(WrapVc("a\rb\nc"), VcLines({"a ", "b ", "c "}));
     EXPECT_EQ(WrapVc("a\n\nb"), VcLines({"a ", "b "}));          // LF LF is one line end
     EXPECT_EQ(WrapVc("a\n\rb"), VcLines({"a ", " ", "b "}));     // LF CR is two
 }
