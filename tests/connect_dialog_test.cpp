@@ -65,26 +65,6 @@ TEST_P(ConnectDialogTest, FailingOkKeepsTheDialogOpenUntilAGoodOkConnects) {
     EXPECT_EQ(settings.hostString, Dsn());
 }
 
-TEST_P(ConnectDialogTest, WrongPasswordShowsTheDriversTextAndCancelKeepsWhatWasTyped) {
-    VETCH_REQUIRE_DB(GetParam());
-    if (GetParam() == Db::Sqlite) GTEST_SKIP() << "SQLite has no passwords";
-    AppSettings settings("vetch.ini");
-    COdbcConn conn;
-    modalDriver = [&](platform::CDialog& d) {
-        Type(d, res::IDC_HOST_STRING, Dsn());
-        Type(d, res::IDC_USER_NAME, User());
-        Type(d, res::IDC_PASSWORD, "wrong");
-        Press(d, platform::IDOK);
-        Press(d, platform::IDCANCEL);
-    };
-    CConnectDlg dlg(&settings, &conn);
-    EXPECT_EQ(dlg.DoModal(), platform::IDCANCEL);
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_NE(Messages()[0].text.find("password authentication failed"), std::string::npos) << Messages()[0].text;
-    EXPECT_EQ(settings.password, "wrong");
-    EXPECT_EQ(conn.IsConnected(), 0);
-}
-
 TEST_P(ConnectDialogTest, AltCInTheMainWindowConnectsAndTheValuesReachTheSettingsFile) {
     VETCH_REQUIRE_DB(GetParam());
     {

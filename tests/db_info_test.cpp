@@ -117,9 +117,7 @@ TEST_P(DbInfoTest, ListsTablesAndThePickedTablesColumnsKeysAndUniqueIndexesAndCo
     Focus(w, w->detailList);
     QTest::keyClick(w->detailList, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(w->detailList, Qt::Key_C, Qt::ControlModifier);
-    const std::string copied = platform::GetClipboardText();
-    EXPECT_EQ(copied.rfind(S("件数\tTABLE_CAT\t"), 0), 0u) << copied;
-    EXPECT_NE(copied.find(S("\t商品コード\t")), std::string::npos) << copied;
+    EXPECT_NE(platform::GetClipboardText().find(S("\t商品コード\t")), std::string::npos);
 
     QTest::keyClick(w->objectList, Qt::Key_Escape);  // closes nothing
     Pump();

@@ -71,9 +71,7 @@ TEST_F(MainWindowTest, FileNameShowsInLabelAndTitleUntilNew) {
     dlg->SendCommand(res::ID_FILE_NEW);
     EXPECT_EQ(dlg->EditorText(), "");
     EXPECT_EQ(dlg->GetWindowText(), S("vetch － ｳｨﾝﾄﾞｳ 1"));
-
-    // A path too long for the 255-byte title is cut, never split inside a
-    // double-byte character.
+    // A path too long for the 255-byte title is cut between characters.
     dlg->buffers[0].fileName = std::string("/").append(120, 'a').append("長い名前のファイルです長い名前のファイルです長い名前のファイルです長い名前のファイルです長い名前のファイルです.sql");
     dlg->UpdateBufferCaption(0);
     std::string cut = dlg->GetWindowText();

@@ -96,11 +96,6 @@ TEST_P(OdbcConnTest, CutsALongJapaneseMessageBetweenCharacters) {
     conn.GetDiagnostic(SQL_HANDLE_STMT, state, native, message, length);
     std::size_t kept = strnlen(message, sizeof message);
     ASSERT_LT(kept, sizeof message) << "NUL-terminated within the buffer";
-    if (Postgres()) {
-        // The SQLite driver shortens its messages to 511 UTF-8 bytes itself.
-        EXPECT_GE(kept, 510u);
-        EXPECT_GT(length, 800) << "the length of the whole message";
-    }
     EXPECT_EQ(Sj("ああ"), std::string(message + kept - 4, 4)) << "ends on a whole character";
     conn.FreeStatement();
 }
@@ -145,25 +140,6 @@ TEST_P(OdbcConnTest, LongValuesArriveWholeUpTo20480Bytes) {
     EXPECT_EQ(expected, vetch_test::Query(conn, "SELECT v FROM long_values ORDER BY id"));
     // The same through an expression, whose display size SQLite gives as 255.
     EXPECT_EQ(expected, vetch_test::Query(conn, "SELECT replace(v, 'q', 'q') FROM long_values ORDER BY id"));
-}
-
-TEST_P(OdbcConnTest, JapaneseNamesAndValuesRoundTrip) {
-    ASSERT_TRUE(vetch_test::ResetTable(conn, Sj("\"顧客\""),
-                                       Sj("\"番号\" integer primary key, \"名前\" varchar(10), \"メモ\" varchar(40)")));
-    std::string tenKanji = Sj("東西南北上下左右前後");
-    std::string mixed = Sj("ｶﾅ～①ＡＢ髙");
-    ASSERT_EQ(1, vetch_test::RunSql(conn, Sj("INSERT INTO \"顧客\" VALUES (1, '") + tenKanji + "', '" + mixed + "')"));
-
-    Rows rows = vetch_test::Query(conn, Sj("SELECT \"名前\", \"メモ\" FROM \"顧客\" WHERE \"名前\" = '") + tenKanji + "'");
-    EXPECT_EQ((Rows{{tenKanji, mixed}}), rows) << "ten characters of VARCHAR(10) arrive whole";
-
-    auto lock = conn.Lock();
-    conn.AllocStatement();
-    ASSERT_EQ(0, conn.Execute(Sj("SELECT \"名前\" AS \"氏名\" FROM \"顧客\"")));
-    ColumnInfo info;
-    ASSERT_EQ(0, conn.GetColumnInfo(0, info));
-    EXPECT_EQ(Sj("氏名"), info.name);
-    conn.FreeStatement();
 }
 
 // A row that fails ends the reading as the end of the data does, but says
