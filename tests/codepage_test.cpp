@@ -38,12 +38,10 @@ TEST(Codepage, EveryValidCodeShowsAsItsCharacterAndKeepsItsBytes) {
             SCOPED_TRACE(testing::Message() << std::hex << lead << " " << trail);
             const QString shown = Cp932ToQString(code);
             EXPECT_EQ(Visible(shown), expected);
-            EXPECT_EQ(Cp932ToQString(code, Forms::Preferred), expected);
             EXPECT_EQ(Cp932ToUtf8(code), expected.toStdString());
             EXPECT_EQ(QStringToCp932(shown), code);
             // Typed or pasted, the character takes the code page's preferred code.
             const QByteArray preferred = icuEncode.encode(expected);
-            EXPECT_EQ(QStringToCp932(expected), preferred.toStdString());
             EXPECT_EQ(QStringToCp932(shown, Forms::Preferred), preferred.toStdString());
             EXPECT_EQ(Utf8ToCp932(expected.toStdString()), preferred.toStdString());
             // Only a code other than the preferred one carries a selector.
