@@ -84,6 +84,11 @@ TEST(ReplaceAllTest, CaseRulesEmptyTextsAndNothingFound) {
     // ア's trail byte is never replaced as a letter.
     r = Fast(At(S("アA"), 0, 0), Entry("a"), "b");
     EXPECT_EQ(r.text, S("アb"));
+    // A replacement ending in a lone lead byte takes the next byte as its
+    // trail: that "a" is no longer there to replace.
+    r = Fast(At("aab", 0, 0), Entry("a"), "x\x83");
+    EXPECT_EQ(r.text, "x\x83" "ab");
+    EXPECT_EQ(r.text, OneAtATime(At("aab", 0, 0), Entry("a"), "x\x83").text);
 }
 
 // Texts built from pieces chosen to meet the rules: letters in both cases,
