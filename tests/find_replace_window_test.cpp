@@ -205,7 +205,7 @@ TEST_F(FindReplaceWindowTest, ReplaceDialogFindsReplacesAndReplacesAllInTheEdito
         Click(d, res::IDC_REPLACE_ONCE);
         Click(d, platform::IDCANCEL);
     });
-    EXPECT_EQ(dlg->EditorText(), "a" + S("社員") + "b");
+    EXPECT_EQ(dlg->EditorText(), std::string("a").append(S("社員")).append("b"));
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].text, S("''の検索が終了しました。"));
 }

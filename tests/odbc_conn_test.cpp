@@ -131,7 +131,7 @@ TEST_P(OdbcConnTest, LongValuesArriveWholeUpTo20480Bytes) {
     const Rows expected{
         {times(Sj("漢"), 10000)},
         {times(Sj("漢"), 10240)},
-        {"a" + times(Sj("漢"), 10239)},
+        {std::string("a").append(times(Sj("漢"), 10239))},
         {times(Sj("ｱ"), 20480)},
         {std::string(20480, '?')},
         {"xy"},
@@ -208,7 +208,7 @@ TEST(OdbcConnSqlite, ColumnNamesAreCutTo127BytesBetweenCharacters) {
     for (int i = 0; i < 100; ++i) kanji += Sj("漢");
     const std::vector<std::pair<std::string, std::string>> cases{
         {std::string(200, 'a'), std::string(127, 'a')},
-        {"a" + kanji, "a" + kanji.substr(0, 126)},
+        {std::string("a").append(kanji), std::string("a").append(kanji, 0, 126)},
         {std::string(126, 'a') + Sj("﨑"), std::string(126, 'a')},  // FA B1 is double-byte too
     };
     for (const auto& [alias, shown] : cases) {

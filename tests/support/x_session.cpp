@@ -113,7 +113,7 @@ bool XSession::Start() {
         End(xvfb_);
         return false;
     }
-    display_ = ":" + number.substr(0, number.find('\n'));
+    display_ = std::string(":").append(number, 0, number.find('\n'));
     return true;
 }
 
