@@ -63,8 +63,8 @@ constexpr int kStatements = 10000;
 constexpr int kLogLines = 2 * kStatements;
 constexpr const char* kDsn = "bench-batch";
 
-using Clock = std::chrono::steady_clock;
-double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+using bench::Clock;
+using bench::Seconds;
 
 struct Paths {
     std::string dir;       // data sources, settings file, isql input

@@ -4,7 +4,10 @@
 
 #include "app/main_dlg.h"
 #include "bench/bench_db.h"
+#include "bench/bench_report.h"
 #include "platform/cdialog.h"
+#include "resources/resource_ids.h"
+#include "results/result_grid.h"
 
 #include <QCoreApplication>
 
@@ -42,6 +45,17 @@ inline std::unique_ptr<CMainDlg> OpenMainWindow() {
     main->Create(nullptr);
     Pump();
     return main;
+}
+
+// Times Select All then Copy in a result window, from nothing selected.
+inline void TimeSelectAllAndCopy(benchmark::State& state, platform::CDialog& window, results::ResultGrid& list) {
+    for (auto _ : state) {
+        list.clearSelection();
+        const auto start = Clock::now();
+        window.SendCommand(res::IDC_SELECT_ALL);
+        window.SendCommand(res::IDC_COPY);
+        state.SetIterationTime(Seconds(start));
+    }
 }
 
 }  // namespace bench

@@ -6,12 +6,16 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
 
 namespace bench {
+
+using Clock = std::chrono::steady_clock;
+inline double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
 
 inline double Median(std::vector<double> values) {
     if (values.empty()) return -1;

@@ -58,8 +58,8 @@ using bench::RunOrDie;
 constexpr int kTables = 10000;
 constexpr int kTableNameColumn = 3;  // list column of TABLE_NAME (column 0 numbers the rows)
 
-using Clock = std::chrono::steady_clock;
-double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+using bench::Clock;
+using bench::Seconds;
 
 // This thread's processor time: what the work itself cost, whatever else the
 // machine was doing meanwhile.
@@ -174,13 +174,7 @@ void BenchSort(benchmark::State& state, Bench* b, int column) {
 void BenchCopy(benchmark::State& state, Bench* b) {
     results::ResultGrid* list = b->window->objectList;
     list->setFocus();
-    for (auto _ : state) {
-        list->clearSelection();
-        auto start = Clock::now();
-        b->window->SendCommand(res::IDC_SELECT_ALL);
-        b->window->SendCommand(res::IDC_COPY);
-        state.SetIterationTime(Seconds(start));
-    }
+    bench::TimeSelectAllAndCopy(state, *b->window, *list);
 }
 
 

@@ -81,8 +81,8 @@ double PeakMegabytes() {
     return usage.ru_maxrss / 1024.0;  // kilobytes on Linux
 }
 
-using Clock = std::chrono::steady_clock;
-double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+using bench::Clock;
+using bench::Seconds;
 
 // Private driver and data-source definitions under a temporary folder, which
 // is also the current directory, so the settings file goes there too.
@@ -261,14 +261,7 @@ void BenchCopyText(benchmark::State& state, Bench* b) {
 }
 
 void BenchCopyCommand(benchmark::State& state, Bench* b) {
-    results::ResultGrid* list = b->List();
-    for (auto _ : state) {
-        list->clearSelection();
-        auto start = Clock::now();
-        b->window->SendCommand(res::IDC_SELECT_ALL);
-        b->window->SendCommand(res::IDC_COPY);
-        state.SetIterationTime(Seconds(start));
-    }
+    bench::TimeSelectAllAndCopy(state, *b->window, *b->List());
     b->peakAfter["copy_command"] = PeakMegabytes();
 }
 
