@@ -2,6 +2,7 @@
 // in-place and buffer forms agree with the string forms.
 #include "app/text_transforms.h"
 #include "fuzz_check.h"
+#include "tests/support/transform_reference.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -9,67 +10,7 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
-bool IsLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-std::string ReferenceCollapse(std::string_view src) {
-    std::string out;
-    bool blank = false;
-    for (char c : src) {
-        if (IsBlank(c)) {
-            if (!out.empty() && !blank) {
-                out += ' ';
-                blank = true;
-            }
-        } else {
-            out += c;
-            blank = false;
-        }
-    }
-    return out;
-}
-
-std::string ReferenceCrLf(std::string_view src) {
-    std::string out;
-    for (size_t i = 0; i < src.size(); ++i) {
-        if (src[i] == '\r') {
-            out += "\r\n";
-            if (i + 1 < src.size() && src[i + 1] == '\n') ++i;
-        } else if (src[i] == '\n') {
-            out += "\r\n";
-        } else {
-            out += src[i];
-        }
-    }
-    return out;
-}
-
-std::string ReferenceCase(std::string s, int mode) {
-    for (size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        if (IsLead(c)) {
-            i += 2;
-            continue;
-        }
-        if (mode == kCaseUpper && c >= 'a' && c <= 'z') s[i] = static_cast<char>(c - 32);
-        if (mode == kCaseLower && c >= 'A' && c <= 'Z') s[i] = static_cast<char>(c + 32);
-        ++i;
-    }
-    return s;
-}
-
-std::string ReferenceExtract(std::string_view src) {
-    std::string out;
-    bool inside = false;
-    for (char c : src) {
-        if (c == '"') {
-            inside = !inside;
-        } else if (inside || c == '\r' || c == '\n') {
-            out += c;
-        }
-    }
-    return out;
-}
+using namespace transform_reference;
 
 void Show(const char* what, std::string_view in, std::string_view expected, std::string_view got) {
     std::fprintf(stderr, "%s\nin:       %s\nexpected: %s\ngot:      %s\n", what, fuzz::Escaped(in).c_str(),

@@ -1,4 +1,5 @@
 #include "app/text_transforms.h"
+#include "support/transform_reference.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,8 @@
 #include <vector>
 
 namespace {
+
+using namespace transform_reference;
 
 std::string CollapseThroughBuffer(const std::string& src) {
     // Exactly the documented size, so AddressSanitizer sees any overrun.
@@ -20,63 +23,6 @@ std::string CollapseThroughBuffer(const std::string& src) {
 std::string Converted(std::string text, int mode) {
     ConvertCase(text, mode);
     return text;
-}
-
-// Plain byte loops written straight from the transforms' rules. The library
-// works through 64-byte blocks; these catch slips at the block edges.
-std::string ReferenceCollapse(const std::string& s) {
-    std::string out;
-    bool blank = false;
-    for (char c : s) {
-        if (c == '\t' || c == '\n' || c == '\r' || c == ' ') {
-            if (!out.empty() && !blank) out += ' ';
-            blank = true;
-        } else {
-            out += c;
-            blank = false;
-        }
-    }
-    return out;
-}
-
-std::string ReferenceConvert(std::string s, int mode) {
-    for (size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
-            i += 2;
-            continue;
-        }
-        if (mode == 1 && c >= 'a' && c <= 'z') s[i] = static_cast<char>(c - 0x20);
-        if (mode == 2 && c >= 'A' && c <= 'Z') s[i] = static_cast<char>(c + 0x20);
-        ++i;
-    }
-    return s;
-}
-
-std::string ReferenceCrLf(const std::string& s) {
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\r' || s[i] == '\n') {
-            out += "\r\n";
-            if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
-}
-
-std::string ReferenceExtract(const std::string& s) {
-    std::string out;
-    bool inside = false;
-    for (char c : s) {
-        if (c == '"') {
-            inside = !inside;
-        } else if (inside || c == '\r' || c == '\n') {
-            out += c;
-        }
-    }
-    return out;
 }
 
 }  // namespace
@@ -144,10 +90,10 @@ TEST(Transforms, AgreeWithPlainByteLoopsOnRandomText) {
         EXPECT_EQ(ToCrLf(s), ReferenceCrLf(s));
         EXPECT_EQ(ExtractSqlFromCode(s), ReferenceExtract(s));
         for (int mode : {1, 2}) {
-            EXPECT_EQ(Converted(s, mode), ReferenceConvert(s, mode));
+            EXPECT_EQ(Converted(s, mode), ReferenceCase(s, mode));
             std::string viaPointer = s;
             ConvertCase(viaPointer.data(), mode);
-            EXPECT_EQ(viaPointer, ReferenceConvert(s, mode));
+            EXPECT_EQ(viaPointer, ReferenceCase(s, mode));
         }
     }
 }
