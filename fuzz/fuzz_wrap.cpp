@@ -6,38 +6,14 @@
 //    only difference being the space the wrapping adds before a closing quote.
 #include "app/text_transforms.h"
 #include "fuzz_check.h"
+#include "tests/support/wrap_reference.h"
 #include "texttools/sql_wrap.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 namespace {
 
-std::string ReferenceWrap(std::string_view text, int language, std::string_view prefix) {
-    std::string out = "\r\n";
-    out += prefix;
-    auto close = [&](size_t lineEnd) {
-        if (lineEnd != 0 && text[lineEnd - 1] != ' ') out += ' ';
-        out += '"';
-        if (language == kWrapLanguageVcpp) out += ';';
-    };
-    size_t i = 0;
-    while (i < text.size()) {
-        const char c = text[i];
-        if (c != '\r' && c != '\n') {
-            out += c;
-            ++i;
-            continue;
-        }
-        close(i);
-        out += "\r\n";
-        out += prefix;
-        ++i;
-        if (i < text.size() && text[i] == '\n') ++i;
-    }
-    close(text.size());
-    out += "\r\n";
-    return out;
-}
+using wrap_reference::ReferenceWrap;
 
 // The lines as the wrapping splits them, each followed by CR LF, with the
 // space the closing adds.

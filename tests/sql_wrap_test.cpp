@@ -1,3 +1,4 @@
+#include "support/wrap_reference.h"
 #include "texttools/sql_formatter.h"
 #include "texttools/sql_wrap.h"
 
@@ -19,27 +20,7 @@ std::string VcLines(const std::vector<std::string>& texts) {
     return code;
 }
 
-// The wrapping read line by line, for comparing against the library's block
-// copying.
-std::string ReferenceWrap(const std::string& s, bool vc, const std::string& prefix) {
-    std::string code = "\r\n" + prefix;
-    const auto close = [&](size_t at) {
-        if (at > 0 && s[at - 1] != ' ') code += ' ';
-        code += vc ? "\";" : "\"";
-        code += "\r\n";
-    };
-    for (size_t at = 0; at < s.size(); ++at) {
-        if (s[at] != '\r' && s[at] != '\n') {
-            code += s[at];
-            continue;
-        }
-        close(at);
-        code += prefix;
-        if (at + 1 < s.size() && s[at + 1] == '\n') ++at;
-    }
-    close(s.size());
-    return code;
-}
+using wrap_reference::ReferenceWrap;
 
 }  // namespace
 
@@ -106,6 +87,7 @@ TEST(WrapSqlAsCode, AgreesWithALineByLineReadingOnRandomText) {
         const std::string prefixes[] = {"", "strSQL += \"", BuildCodePrefix(1, "aVariableNameLongerThan16Bytes")};
         const std::string& prefix = prefixes[round % 3];
         SCOPED_TRACE(testing::PrintToString(s));
-        EXPECT_EQ(WrapSqlAsCode(s, vc ? 0 : 1, prefix), ReferenceWrap(s, vc, prefix));
+        const int language = vc ? kWrapLanguageVcpp : kWrapLanguageVb;
+        EXPECT_EQ(WrapSqlAsCode(s, language, prefix), ReferenceWrap(s, language, prefix));
     }
 }
