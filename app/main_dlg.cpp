@@ -1,11 +1,12 @@
 #include "app/main_dlg.h"
 
-#include "app/result_window.h"
+#include "results/result_window.h"
 #include "app/text_transforms.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
 #include "platform/qtext.h"
 #include "platform/sjis_format.h"
+#include "platform/window_thread.h"
 #include "resources/images.h"
 #include "resources/resource_ids.h"
 #include "results/batch_run_dlg.h"
@@ -17,8 +18,7 @@
 
 #include <QKeyEvent>
 
-#include <chrono>
-#include <thread>
+#include <cstdlib>
 
 using platform::SjisFormat;
 
@@ -131,7 +131,13 @@ void CMainDlg::CreateEditorFonts() {
     editWrap->setFont(wrapFont);
 }
 
+bool CMainDlg::OnCommand(int id) {
+    if (closing) return true;
+    return CDialog::OnCommand(id);
+}
+
 bool CMainDlg::PreTranslateKey(QKeyEvent* event) {
+    if (closing) return true;
     if (TranslateAccelerator(accelerators, event)) return true;
     // Escape never reaches the dialog manager, so it never closes the window.
     return event->key() == Qt::Key_Escape;
@@ -201,10 +207,10 @@ void CMainDlg::OnCancel() {
 }
 
 void CMainDlg::OnDestroy() {
-    // Workers first: nothing may run against a closed connection, or report
-    // to a window that is gone.
-    StopResultWork();
-    if (conn.IsConnected()) conn.Disconnect();
+    closing = true;
+    // Work first: nothing may run against a closed connection, or report to
+    // a window that is gone.
+    if (!StopDatabaseWork()) LeaveNow();
     QSize outer = OuterSize();
     settings.winSize[AppSettings::kMainWindow] = {outer.width(), outer.height()};
     for (int i = 0; i < kSlotsPerGroup; ++i) {
@@ -219,24 +225,43 @@ void CMainDlg::OnDestroy() {
     replaceHistory.Clear();
 }
 
-void CMainDlg::StopResultWork() {
-    auto anyRunning = [this] {
-        for (const QPointer<CResultWindow>& window : resultWindows) {
-            if (window && window->WorkRunning()) return true;
-        }
-        return false;
-    };
-    if (!anyRunning()) return;
+bool CMainDlg::StopDatabaseWork() {
     for (const QPointer<CResultWindow>& window : resultWindows) {
         if (window) window->StopWork();
     }
-    // The workers stopped their hand-over, so none waits for this thread.
-    // A statement may start just after a cancel: stop again until every
-    // worker has left.
-    while (anyRunning()) {
-        conn.RequestStop();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Every statement is cancelled and none starts from now on; the batch
+    // runs stopped their hand-over, so none waits for this thread.
+    connThread.CancelAll();
+    conn.RequestStop();
+    if (!WaitOrLeave([this] { return connThread.Idle(); })) return false;
+    if (!connThread.IsConnected()) return true;
+    auto closed = connThread.Submit([](COdbcConn& c, const db::Request&) {
+        c.Disconnect();
+        return false;
+    });
+    return WaitOrLeave([closed] { return closed->Done(); });
+}
+
+bool CMainDlg::WaitOrLeave(const std::function<bool()>& done) {
+    // A driver that honours the cancel ends its work well within this.
+    constexpr int kPatienceMillis = 3000;
+    while (!platform::ServeUntil(done, kPatienceMillis)) {
+        const int answer = platform::MessageBox(
+            this, platform::Sjis("ﾃﾞｰﾀﾍﾞｰｽの処理が終わりません。待たずに終了してもよろしいでしょうか。"),
+            platform::MB_ICONEXCLAMATION | platform::MB_OKCANCEL);
+        if (answer != platform::IDCANCEL && !done()) return false;
     }
+    return true;
+}
+
+void CMainDlg::LeaveNow() {
+    QSize outer = OuterSize();
+    settings.winSize[AppSettings::kMainWindow] = {outer.width(), outer.height()};
+    settings.SaveSettings();
+    // The connection thread is still inside the driver: freeing the
+    // connection under it, or joining it, would hang or crash.
+    connThread.Abandon();
+    std::_Exit(0);
 }
 
 // --- result-window slots -----------------------------------------------------
@@ -265,7 +290,7 @@ void CMainDlg::SetSlotWindow(SlotGroup group, int slotIndex, CResultWindow* wind
 // --- commands ------------------------------------------------------------------
 
 void CMainDlg::OnConnect() {
-    CConnectDlg dlg(&settings, &conn);
+    CConnectDlg dlg(&settings, &connThread);
     dlg.DoModal();
 }
 
@@ -283,7 +308,7 @@ void CMainDlg::OnSettings() {
 
 void CMainDlg::OnExecuteSql() {
     // Nothing is read or prepared before the command can run.
-    if (curEdit->IsEmpty() || !conn.IsConnected()) return;
+    if (curEdit->IsEmpty() || !connThread.IsConnected()) return;
     // Only white space is as good as nothing: the drivers answer an empty
     // statement with a wrong or stale message.
     std::string sql = CollapseWhitespace(curEdit->GetText());
@@ -294,7 +319,7 @@ void CMainDlg::OnExecuteSql() {
 }
 
 void CMainDlg::OnLoadRunner() {
-    if (curEdit->IsEmpty() || !conn.IsConnected()) return;
+    if (curEdit->IsEmpty() || !connThread.IsConnected()) return;
     const std::string script = CollapseWhitespace(curEdit->GetText());
     // White space alone collapses to at most one space: no statement at all.
     if (script.find_first_not_of(' ') == std::string::npos) return;
@@ -304,7 +329,7 @@ void CMainDlg::OnLoadRunner() {
 }
 
 void CMainDlg::OnDatabaseInfo() {
-    if (!conn.IsConnected()) return;
+    if (!connThread.IsConnected()) return;
     int slot = TakeSlot(kDbInfoGroup);
     if (slot < 0) return;
     SetSlotWindow(kDbInfoGroup, slot, new CDbInfoDlg(*this, slot, curBuffer));

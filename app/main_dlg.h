@@ -5,8 +5,9 @@
 
 #include "app/clipboard_writer.h"
 #include "app/editor_buffer.h"
-#include "app/result_host.h"
+#include "results/result_host.h"
 #include "app/sql_edit.h"
+#include "db/connection_thread.h"
 #include "db/odbc_conn.h"
 #include "platform/cdialog.h"
 #include "search/search_host.h"
@@ -17,6 +18,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class CResultWindow;
@@ -39,7 +41,7 @@ public:
 
     // What the result windows may use (ResultWindowHost).
     AppSettings& Settings() override { return settings; }
-    COdbcConn& Connection() override { return conn; }
+    db::ConnectionThread& Connection() override { return connThread; }
     ClipboardWriter& Clipboard() override { return clipboard; }
     QWidget* OwnerWindow() override { return this; }
     void ReleaseSlot(SlotGroup group, int slotIndex) override;
@@ -67,6 +69,8 @@ public:
     CSqlEdit* editPlain = nullptr;
     AppSettings settings;
     COdbcConn conn;
+    // The one thread that talks to conn; gone before conn is.
+    db::ConnectionThread connThread{conn};
     ClipboardWriter clipboard;
     // A slot is free when its pointer is null: released by its window, or
     // the window object gone.
@@ -91,8 +95,13 @@ protected:
     void OnSize(int cx, int cy) override;
     void OnDestroy() override;
     QWidget* CreateControl(const platform::DlgControl& control, QWidget* parent) override;
+    bool OnCommand(int id) override;
 
 private:
+    // Set once the window has started to close: while it waits for the
+    // database work to end it handles events, but takes no more commands.
+    bool closing = false;
+
     void OnSelectBuffer(int id);
     void OnFileNew();
     void OnAppExit();
@@ -138,7 +147,15 @@ private:
     std::unique_ptr<QTextDocument> ExchangeEditorText(std::unique_ptr<QTextDocument> text);
 
     bool ConfirmExit();
-    void StopResultWork();
+    // Stops every window's work and closes the connection while handling
+    // events; false when the user chose to leave with the driver stuck.
+    bool StopDatabaseWork();
+    // Waits (handling events) until done holds, asking every few seconds
+    // whether to leave instead; false when the user chose to leave.
+    bool WaitOrLeave(const std::function<bool()>& done);
+    // Ends the process at once, the settings file written, the stuck
+    // driver's handles left alone.
+    [[noreturn]] void LeaveNow();
     void LayoutEditors();
     void SetEditorMargins();
     void CreateEditorFonts();

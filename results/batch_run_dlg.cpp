@@ -1,6 +1,7 @@
 #include "results/batch_run_dlg.h"
 
 #include "app/clipboard_writer.h"
+#include "db/connection_thread.h"
 #include "db/statement_scope.h"
 #include "platform/fonts.h"
 #include "platform/line_handover.h"
@@ -15,6 +16,33 @@
 
 namespace {
 
+// The run as the connection thread sees it: the statements and the next one.
+struct ScriptRun {
+    std::vector<std::string> statements;
+    std::size_t next = 0;
+    platform::LineSender sender;
+};
+
+// One turn: the next statement's line, the statement, its outcome line.
+// Nothing here holds the connection while it waits for the window: the
+// outcome line is built inside the statement scope and handed over after.
+bool RunNextStatement(COdbcConn& conn, const db::Request& self, ScriptRun& run) {
+    if (run.next >= run.statements.size()) return false;
+    const std::string& statement = run.statements[run.next++];
+    if (!run.sender.Send(statement)) return false;
+    // A stop may have come while the line was shown.
+    if (self.Cancelled() || run.sender.Stopping()) return false;
+    std::string outcome;
+    {
+        db::StatementScope scope(conn);
+        const int result = scope->Execute(statement);
+        outcome = result < 0 ? results::BatchOutcomeLine(result, 0, DiagnosticMessage(*scope, SQL_HANDLE_STMT))
+                             : results::BatchOutcomeLine(result, scope->GetColumnCount(), {});
+    }
+    if (!run.sender.Send(std::move(outcome))) return false;
+    return run.next < run.statements.size();
+}
+
 constexpr CResultWindow::Kind kKind{res::IDD_BATCH_RUN, ResultWindowHost::kBatchRunGroup, AppSettings::kBatchRun,
                                     true, false};
 
@@ -28,14 +56,9 @@ CBatchRunDlg::CBatchRunDlg(ResultWindowHost& host, int slotIndex, std::string_vi
     Open();
 }
 
-// The worker is joined in OnDestroy, which every way out passes; this is
-// for a window that never got that far.
-CBatchRunDlg::~CBatchRunDlg() {
-    if (worker.joinable()) {
-        handOver->Stop();
-        worker.join();
-    }
-}
+// The run holds only the hand-over's shared state, never the window: once
+// it is stopped, the run ends at its next line whatever happens here.
+CBatchRunDlg::~CBatchRunDlg() { handOver->Stop(); }
 
 QWidget* CBatchRunDlg::CreateControl(const platform::DlgControl& control, QWidget* parent) {
     if (control.id == res::IDC_BATCH_LOG) {
@@ -61,47 +84,26 @@ void CBatchRunDlg::Layout() {
 
 void CBatchRunDlg::OnShown() {
     log->setFocus();
-    worker = std::thread([this, sender = handOver->Sender()] { RunScript(sender); });
+    auto script = std::make_shared<ScriptRun>();
+    script->statements = results::SplitScript(scriptText);
+    script->sender = handOver->Sender();
+    std::string().swap(scriptText);
+    run = connection->Submit(
+        [script](COdbcConn& conn, const db::Request& self) { return RunNextStatement(conn, self, *script); });
 }
 
-void CBatchRunDlg::RunScript(const platform::LineSender& sender) {
-    results::SplitScript(scriptText, [&](std::string_view statement) {
-        if (!sender.Send(std::string(statement))) return false;
-        std::string outcome;
-        if (!ExecuteStatement(sender, statement, outcome)) return false;
-        return sender.Send(std::move(outcome));
-    });
-    finished_ = true;
+bool CBatchRunDlg::IsFinished() const { return !run || run->Done(); }
+
+void CBatchRunDlg::StopWork() {
+    handOver->Stop();
+    if (run) connection->Cancel(run);
 }
-
-bool CBatchRunDlg::ExecuteStatement(const platform::LineSender& sender, std::string_view statement,
-                                    std::string& outcome) {
-    // Nothing here waits for the window: the lock is held only while the
-    // statement runs and its outcome line is built.
-    db::StatementScope scope(*conn);
-    // A stop may have come while this worker waited for the lock.
-    if (sender.Stopping()) return false;
-    const int result = scope->Execute(statement);
-    if (result < 0) {
-        outcome = results::BatchOutcomeLine(result, 0, DiagnosticMessage(*scope, SQL_HANDLE_STMT));
-    } else {
-        outcome = results::BatchOutcomeLine(result, scope->GetColumnCount(), {});
-    }
-    return true;
-}
-
-void CBatchRunDlg::StopWork() { handOver->Stop(); }
-
-bool CBatchRunDlg::WorkRunning() const { return worker.joinable() && !finished_.load(); }
 
 void CBatchRunDlg::OnDestroy() {
-    // Closing is refused while the run goes on, and the main window stops
-    // and waits for the worker before it destroys its windows: the join
-    // below finds it finished, or ends it after its current statement.
+    // Closing is refused while the run goes on; a window destroyed anyway
+    // (the main window closing) stops its run at the next line.
     StopWork();
-    if (worker.joinable()) worker.join();
     CResultWindow::OnDestroy();
-    std::string().swap(scriptText);
 }
 
 void CBatchRunDlg::CopySelectedLines() {

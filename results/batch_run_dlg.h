@@ -1,21 +1,24 @@
-// CBatchRunDlg: the modeless window of one batch run (F10). Its worker
-// thread splits the script at ';' and runs the statements one after another
-// on the shared connection, one statement scope each, handing the statement
-// and then its outcome line to the log and waiting until each is shown. The
-// window refuses to close until the worker has run the last statement;
-// afterwards the log stays for reading and copying.
+// CBatchRunDlg: the modeless window of one batch run (F10). The script is
+// split at ';' and its statements run one after another on the connection
+// thread, one turn and one statement scope each, so other work (an F5, a
+// catalogue question) runs between two statements. Each turn hands the
+// statement and then its outcome line to the log and waits until each is
+// shown. The window refuses to close until the run has done the last
+// statement; afterwards the log stays for reading and copying.
 #pragma once
 
-#include "app/result_window.h"
+#include "results/result_window.h"
 
 #include <QFont>
 
-#include <atomic>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 
 class QPushButton;
+namespace db {
+class Request;
+}
 namespace platform {
 class LineHandOver;
 class LineSender;
@@ -38,11 +41,10 @@ public:
 
     void ApplyFont() override;
 
-    // True once the worker has run the last statement (or stopped).
-    bool IsFinished() const { return finished_.load(); }
+    // True once the run has done the last statement (or stopped).
+    bool IsFinished() const;
 
     void StopWork() override;
-    bool WorkRunning() const override;
 
     results::LogList* log = nullptr;
     QPushButton* copyButton = nullptr;
@@ -55,18 +57,12 @@ protected:
     QWidget* CreateControl(const platform::DlgControl& control, QWidget* parent) override;
 
 private:
-    // The worker: every statement of the script, until the end or a stop.
-    void RunScript(const platform::LineSender& sender);
-    // One statement under its own scope; the outcome line, built under the
-    // connection lock, or nothing when a stop came first.
-    bool ExecuteStatement(const platform::LineSender& sender, std::string_view statement, std::string& outcome);
     void CopySelectedLines();
     void SelectAllLines();
 
-    // Our own copy of the prepared script; read by the worker only.
+    // Our own copy of the prepared script, until the run starts.
     std::string scriptText;
     QFont listFont;
     platform::LineHandOver* handOver = nullptr;
-    std::thread worker;
-    std::atomic<bool> finished_{false};
+    std::shared_ptr<const db::Request> run;
 };

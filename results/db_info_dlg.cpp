@@ -1,7 +1,7 @@
 #include "results/db_info_dlg.h"
 
 #include "app/clipboard_writer.h"
-#include "db/statement_scope.h"
+#include "db/odbc_conn.h"
 #include "platform/combo_box.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
@@ -73,6 +73,13 @@ void CDbInfoDlg::OnInitWindow() {
     connect(objectKindCombo, &QComboBox::currentIndexChanged, this, [this] { OnObjectKindChosen(); });
     connect(detailKindCombo, &QComboBox::currentIndexChanged, this, [this] { LoadDetails(); });
     connect(objectList, &results::ResultGrid::Clicked, this, [this] { Pick(); });
+
+    for (results::ResultGrid* list : {objectList, detailList}) {
+        auto* run = new results::AnswerRequest(
+            *connection, [this, list](results::Answer& answer) { ShowCatalogAnswer(list, answer); },
+            [list](const std::string& text) { list->ShowMessage(text); }, this);
+        (list == objectList ? objectsRun : detailsRun) = run;
+    }
 }
 
 void CDbInfoDlg::ApplyFont() {
@@ -121,14 +128,18 @@ void CDbInfoDlg::LoadObjects() {
     } else {
         platform::AddComboItem(detailKindCombo, platform::Sjis("項目情報"));
     }
-    objectList->Model().Clear();
     selectedName.clear();
+    detailsRun->Drop();
     detailList->ShowMessageColumn();
-    RunCatalogQuery(*query, objectList);
+    // The old rows stay until the answer replaces them, so a quick answer
+    // shows no empty list in between.
+    RunCatalogQuery(*query, objectsRun);
     platform::SelectComboItem(detailKindCombo, 0);
 }
 
 void CDbInfoDlg::Pick() {
+    // Rows of an earlier kind still shown while the new ones load pick nothing.
+    if (objectsRun->Running()) return;
     const std::vector<int> rows = objectList->SelectedRows();
     const results::ResultGridModel& model = objectList->Model();
     selectedName.clear();
@@ -139,35 +150,43 @@ void CDbInfoDlg::Pick() {
 void CDbInfoDlg::LoadDetails() {
     if (selectedName.empty()) return;
     detailKind = platform::ComboSelection(detailKindCombo);
-    detailList->Model().Clear();
     const std::optional<results::CatalogQuery> query = results::DetailQuery(objectKind, detailKind);
-    if (query) RunCatalogQuery(*query, detailList);
+    if (query) {
+        RunCatalogQuery(*query, detailsRun);
+    } else {
+        detailsRun->Drop();
+        detailList->Model().Clear();
+    }
 }
 
-void CDbInfoDlg::RunCatalogQuery(results::CatalogQuery query, results::ResultGrid* target) {
-    std::string message;
-    std::string fetchFailure;
-    bool answered = false;
-    {
-        // The whole allocate -> ask -> read -> free sequence holds the
-        // connection, so no batch statement runs in between; the answer is
-        // read whole, and the open window keeps nothing of the database.
-        db::StatementScope statement(*conn);
-        if (results::RunCatalogCall(*statement, query, schema, selectedName) < 0) {
-            message = DiagnosticMessage(*statement, SQL_HANDLE_STMT);
-        } else if (statement->GetColumnCount() > 0) {
-            fetchFailure = target->ShowAnswer(*statement, settings->fontSize, settings->resultMax);
-            answered = true;
-        } else {
-            message = platform::Sjis("成功しました");
-        }
+void CDbInfoDlg::RunCatalogQuery(results::CatalogQuery query, results::AnswerRequest* run) {
+    // The whole allocate -> ask -> read -> free sequence is one piece of work
+    // on the connection thread, so no batch statement runs in between; the
+    // answer is read whole, and the open window keeps nothing of the database.
+    run->Start([query, schema = schema, name = selectedName](COdbcConn& conn) {
+        return results::RunCatalogCall(conn, query, schema, name);
+    },
+               false, settings->fontSize, settings->resultMax);
+}
+
+void CDbInfoDlg::ShowCatalogAnswer(results::ResultGrid* target, results::Answer& answer) {
+    if (answer.cancelled) {
+        target->ShowMessage(results::AnswerRequest::CancelledText());
+        return;
     }
-    if (!answered) {
-        target->ShowMessage(message);
-    } else if (!fetchFailure.empty()) {
-        // The rows read before the failure stay; the box waits for the user
-        // with the connection free.
-        platform::MessageBox(this, fetchFailure, platform::MB_ICONEXCLAMATION | platform::MB_OK);
+    target->ShowAnswer(answer);
+    // The rows read before a failure stay; the box waits for the user with
+    // the connection free.
+    if (!answer.fetchFailure.empty()) {
+        platform::MessageBox(this, answer.fetchFailure, platform::MB_ICONEXCLAMATION | platform::MB_OK);
+    }
+}
+
+void CDbInfoDlg::OnEscape() {
+    for (results::AnswerRequest* run : {objectsRun, detailsRun}) {
+        if (!run->Running()) continue;
+        run->Cancel();
+        (run == objectsRun ? objectList : detailList)->ShowMessage(results::AnswerRequest::CancelledText());
     }
 }
 

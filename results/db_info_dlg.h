@@ -4,7 +4,8 @@
 // parameters and result columns), each under the driver's own column names.
 #pragma once
 
-#include "app/result_window.h"
+#include "results/result_window.h"
+#include "results/answer_request.h"
 #include "results/catalog_query.h"
 #include "results/result_grid.h"
 
@@ -36,6 +37,8 @@ public:
     // The schema text last taken from the schema edit.
     const std::string& Schema() const { return schema; }
     Focus FocusTarget() const { return focusTarget; }
+    // A catalogue answer is on its way to one of the lists.
+    bool Loading() const { return objectsRun->Running() || detailsRun->Running(); }
 
     QPushButton* copyButton = nullptr;
     QLineEdit* schemaEdit = nullptr;
@@ -49,6 +52,7 @@ protected:
     void OnInitWindow() override;
     QWidget* CreateControl(const platform::DlgControl& control, QWidget* parent) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void OnEscape() override;
 
 private:
     void CheckSchema();
@@ -56,7 +60,8 @@ private:
     void LoadObjects();
     void LoadDetails();
     void Pick();
-    void RunCatalogQuery(results::CatalogQuery query, results::ResultGrid* target);
+    void RunCatalogQuery(results::CatalogQuery query, results::AnswerRequest* run);
+    void ShowCatalogAnswer(results::ResultGrid* target, results::Answer& answer);
     results::ResultGrid* FocusedList() const;
     void OnCopy();
     void OnSelectAll();
@@ -66,6 +71,9 @@ private:
     int32_t detailKind = 0;
     Focus focusTarget = Focus::None;
     std::string selectedName;
+    // The answers on their way to the object list and the detail list.
+    results::AnswerRequest* objectsRun = nullptr;
+    results::AnswerRequest* detailsRun = nullptr;
     QFont objectListFont;
     QFont detailListFont;
 };

@@ -1,7 +1,7 @@
 #include "results/query_result_dlg.h"
 
 #include "app/clipboard_writer.h"
-#include "db/statement_scope.h"
+#include "db/odbc_conn.h"
 #include "platform/edit_control.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
@@ -50,38 +50,65 @@ QWidget* CQueryResultDlg::CreateControl(const platform::DlgControl& control, QWi
 void CQueryResultDlg::OnInitWindow() {
     sqlEdit->SetText(sqlText);
     focusTarget = Focus::List;
-    ExecuteAndShow();
+    run = new results::AnswerRequest(
+        *connection, [this](results::Answer& answer) { ShowAnswer(answer); },
+        [this](const std::string& text) { ShowRunning(text); }, this);
+    run->Start([sql = std::move(sqlText)](COdbcConn& conn) { return conn.Execute(sql); }, true, settings->fontSize,
+               settings->resultMax);
     std::string().swap(sqlText);
+    DeferShow();
 }
 
 void CQueryResultDlg::OnShown() {
     // Copy and select-all start on the list; so does the keyboard.
     list->setFocus();
-    if (fetchFailed) {
-        platform::MessageBox(this, fetchFailure, platform::MB_ICONEXCLAMATION | platform::MB_OK);
-        std::string().swap(fetchFailure);
-    }
+    ReportFetchFailure();
 }
 
-void CQueryResultDlg::ExecuteAndShow() {
-    std::string message;
-    {
-        db::StatementScope statement(*conn);
-        const int result = statement->Execute(sqlText);
-        if (result < 0) {
-            message = DiagnosticMessage(*statement, SQL_HANDLE_STMT);
-        } else if (result == 0 && statement->GetColumnCount() > 0) {
-            // The rows read so far stay; the failure is not passed over.
-            fetchFailure = list->ShowAnswer(*statement, settings->fontSize, settings->resultMax);
-            fetchFailed = !fetchFailure.empty();
-            return;
-        } else if (result > 0) {
-            message = platform::SjisFormat("%d件 更新しました", result);
+void CQueryResultDlg::ReportFetchFailure() {
+    if (!fetchFailed) return;
+    fetchFailed = false;
+    platform::MessageBox(this, fetchFailure, platform::MB_ICONEXCLAMATION | platform::MB_OK);
+    std::string().swap(fetchFailure);
+}
+
+void CQueryResultDlg::ShowRunning(const std::string& stateText) {
+    list->ShowMessage(stateText);
+    ShowDeferred();
+}
+
+void CQueryResultDlg::ShowAnswer(results::Answer& answer) {
+    answered = true;
+    if (cancelled || answer.cancelled) {
+        if (answer.hasRows) {
+            list->ShowAnswer(answer);
+            SetWindowText(GetWindowText() + platform::Sjis(" － ") + results::AnswerRequest::CancelledText());
         } else {
-            message = platform::Sjis("成功しました");
+            list->ShowMessage(results::AnswerRequest::CancelledText());
         }
+    } else {
+        list->ShowAnswer(answer);
+        // The rows read so far stay; the failure is not passed over.
+        fetchFailure = std::move(answer.fetchFailure);
+        fetchFailed = !fetchFailure.empty();
+        if (Shown()) ReportFetchFailure();
     }
-    list->ShowMessage(message);
+    ShowDeferred();
+}
+
+void CQueryResultDlg::OnEscape() {
+    if (!run->Running() || cancelled) return;
+    cancelled = true;
+    run->Cancel();
+    // Control comes back at once, even when the driver takes its time to
+    // stop; the rows read before the cancel follow when it has.
+    list->ShowMessage(results::AnswerRequest::CancelledText());
+}
+
+void CQueryResultDlg::OnDestroy() {
+    // The close box during a run cancels it; its answer goes nowhere.
+    if (run->Running()) run->Cancel();
+    CResultWindow::OnDestroy();
 }
 
 void CQueryResultDlg::ApplyFont() {

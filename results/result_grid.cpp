@@ -1,6 +1,5 @@
 #include "results/result_grid.h"
 
-#include "db/odbc_conn.h"
 #include "platform/qtext.h"
 #include "platform/sjis_format.h"
 
@@ -138,14 +137,12 @@ ResultGrid::ResultGrid(QWidget* parent) : QTableView(parent), model_(new ResultG
     ApplyRowHeight();
 }
 
-std::string ResultGrid::ShowAnswer(COdbcConn& conn, int fontSize, int resultMax) {
-    std::vector<ListColumnSpec> columns = ReadAnswerColumns(conn, fontSize);
-    model_->ShowRows(std::move(columns), ReadAnswerRows(conn, resultMax));
-    if (conn.FetchFailed() == 0) return {};
-    std::string message = DiagnosticMessage(conn, SQL_HANDLE_STMT);
-    // A failure the driver explains with no text still must not pass as
-    // the end of the rows.
-    return message.empty() ? platform::Sjis("データの読み込みに失敗しました") : message;
+void ResultGrid::ShowAnswer(Answer& answer) {
+    if (answer.hasRows) {
+        model_->ShowRows(std::move(answer.columns), std::move(answer.cells));
+    } else {
+        model_->ShowMessage(answer.message);
+    }
 }
 
 void ResultGrid::SortByColumn(int column) { model_->SortByColumn(column); }

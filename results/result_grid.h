@@ -5,6 +5,7 @@
 // its catalogue answers.
 #pragma once
 
+#include "results/answer.h"
 #include "results/list_logic.h"
 #include "results/result_list.h"
 
@@ -15,8 +16,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-class COdbcConn;
 
 namespace results {
 
@@ -85,11 +84,9 @@ public:
 
     void ShowMessageColumn() { model_->ShowMessageColumn(); }
     void ShowMessage(std::string_view text) { model_->ShowMessage(text); }
-    // Builds the columns from the answer now on conn and reads its rows, at
-    // most resultMax of them. The caller holds the connection's lock. When
-    // reading the rows fails part-way, the rows read so far stay and the
-    // driver's message is returned; otherwise the result is empty.
-    std::string ShowAnswer(COdbcConn& conn, int fontSize, int resultMax);
+    // Shows an answer read on the connection thread: its columns and rows
+    // (taken from it), or its message.
+    void ShowAnswer(Answer& answer);
 
     // Sorts by a column as a click on its header does; selected rows stay
     // selected wherever they move.

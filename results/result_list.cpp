@@ -75,12 +75,13 @@ std::vector<ListColumnSpec> ReadAnswerColumns(const COdbcConn& conn, int fontSiz
     return columns;
 }
 
-CellTable ReadAnswerRows(COdbcConn& conn, int resultMax) {
+CellTable ReadAnswerRows(COdbcConn& conn, int resultMax, const std::function<bool()>& stopped) {
     const int answerColumns = conn.GetColumnCount();
     const int digits = RowNumberDigits(resultMax);
     CellTable cells(answerColumns + 1);
     std::string value;
     for (int row = 0; row < resultMax && !conn.IsEndOfData(); ++row) {
+        if (stopped && stopped()) break;
         cells.AppendCell(FormatRowNumber(row + 1, digits));
         for (int i = 0; i < answerColumns; ++i) {
             conn.GetValue(i, value);

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -61,7 +62,9 @@ std::vector<ListColumnSpec> ReadAnswerColumns(const COdbcConn& conn, int fontSiz
 // them, into a table whose column 0 holds the row number in the format
 // RowNumberDigits(resultMax) gives and whose column j holds answer column
 // j - 1 with CR LF line ends. Rows beyond resultMax are never fetched.
-CellTable ReadAnswerRows(COdbcConn& conn, int resultMax);
+// stopped, when given, is asked before every row: true ends the reading
+// with the rows read so far.
+CellTable ReadAnswerRows(COdbcConn& conn, int resultMax, const std::function<bool()>& stopped = {});
 
 // Sorts order (row indexes into cells, in list order) by column with
 // CompareRows; rows that compare equal keep their order.

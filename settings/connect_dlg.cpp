@@ -1,15 +1,16 @@
 #include "settings/connect_dlg.h"
 
-#include "db/odbc_conn.h"
+#include "db/connection_thread.h"
 #include "platform/message_box.h"
 #include "platform/sjis_format.h"
+#include "platform/window_thread.h"
 #include "resources/resource_ids.h"
 #include "settings/app_settings.h"
 
 #include <QLineEdit>
 
-CConnectDlg::CConnectDlg(AppSettings* settings, COdbcConn* conn)
-    : CDialog(res::IDD_CONNECT, nullptr), settings(settings), conn(conn) {}
+CConnectDlg::CConnectDlg(AppSettings* settings, db::ConnectionThread* connection)
+    : CDialog(res::IDD_CONNECT, nullptr), settings(settings), connection(connection) {}
 
 bool CConnectDlg::OnInitDialog() {
     for (int id : {res::IDC_HOST_STRING, res::IDC_USER_NAME, res::IDC_PASSWORD}) {
@@ -23,6 +24,7 @@ bool CConnectDlg::OnInitDialog() {
 }
 
 void CConnectDlg::OnOK() {
+    if (connecting) return;
     // The typed values are kept whatever the outcome, even after a cancel.
     settings->hostString = platform::CutToBytes(GetItemText(res::IDC_HOST_STRING), AppSettings::kTextMax);
     settings->userName = platform::CutToBytes(GetItemText(res::IDC_USER_NAME), AppSettings::kTextMax);
@@ -34,19 +36,44 @@ void CConnectDlg::OnOK() {
                              platform::MB_ICONEXCLAMATION | platform::MB_OK);
         return;
     }
-    std::string failure;
-    {
-        // One sequence on the connection: no other thread's use may come
-        // between the connect and the reading of its diagnostic. The message
-        // box waits for the user, so it comes after the lock is released
-        // (the rule of db/statement_scope.h).
-        auto lock = conn->Lock();
-        if (conn->IsConnected()) conn->Disconnect();
-        if (conn->Connect(settings->hostString, settings->userName, settings->password) == 0) {
-            EndDialog(platform::IDOK);
-            return;
+    struct Outcome {
+        bool connected = false;
+        std::string failure;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    connecting = connection->Submit([outcome, dsn = settings->hostString, user = settings->userName,
+                                     password = settings->password](COdbcConn& conn, const db::Request& self) {
+        // One sequence on the connection: nothing comes between the connect
+        // and the reading of its diagnostic.
+        auto lock = conn.Lock();
+        if (conn.IsConnected()) conn.Disconnect();
+        if (conn.Connect(dsn, user, password) != 0) {
+            outcome->failure = DiagnosticMessage(conn, SQL_HANDLE_DBC);
+        } else if (self.Cancelled()) {
+            // The user gave up on it meanwhile.
+            conn.Disconnect();
+        } else {
+            outcome->connected = true;
         }
-        failure = DiagnosticMessage(*conn, SQL_HANDLE_DBC);
+        return false;
+    });
+    platform::ServeUntil([this] { return connecting->Done() || cancelWanted; });
+    connecting.reset();
+    if (cancelWanted) {
+        EndDialog(platform::IDCANCEL);
+    } else if (outcome->connected) {
+        EndDialog(platform::IDOK);
+    } else {
+        // The box waits for the user with the connection free.
+        platform::MessageBox(this, outcome->failure, platform::MB_ICONEXCLAMATION | platform::MB_OK);
     }
-    platform::MessageBox(this, failure, platform::MB_ICONEXCLAMATION | platform::MB_OK);
+}
+
+void CConnectDlg::OnCancel() {
+    if (!connecting) {
+        EndDialog(platform::IDCANCEL);
+        return;
+    }
+    cancelWanted = true;
+    connection->Cancel(connecting);
 }

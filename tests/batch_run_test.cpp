@@ -194,9 +194,7 @@ TEST_P(BatchRunTest, FiveRunsF5AndCatalogueQueriesNeverInterleave) {
     while (!allFinished() && timer.elapsed() < 120000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         // F5 on a table that is being filled: a whole answer every time.
-        dlg->curEdit->SetText("select count(*), 'ok' from bt_c0 where n >= 0");
-        QTest::keyClick(dlg->curEdit, Qt::Key_F5);
-        CQueryResultDlg* query = QueryWindow(*dlg, 0);
+        CQueryResultDlg* query = RunF5(*dlg, "select count(*), 'ok' from bt_c0 where n >= 0");
         ASSERT_NE(query, nullptr);
         const results::ResultGridModel& m = query->list->Model();
         if (m.ColumnCount() == 3) {
@@ -216,6 +214,7 @@ TEST_P(BatchRunTest, FiveRunsF5AndCatalogueQueriesNeverInterleave) {
         // is a whole catalogue answer every time.
         catalogue->objectKindCombo->setCurrentIndex(catalogueQueries % 2 == 0 ? results::kTableObjects
                                                                                : results::kProcedureObjects);
+        ASSERT_TRUE(ServeUntil([&] { return !catalogue->Loading(); }, 30000));
         if (catalogueQueries % 2 == 0) {
             const results::ResultGridModel& tables = catalogue->objectList->Model();
             ASSERT_GE(tables.ColumnCount(), 4);

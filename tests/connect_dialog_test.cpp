@@ -1,4 +1,5 @@
 #include "app/main_dlg.h"
+#include "db/connection_thread.h"
 #include "resources/resource_ids.h"
 #include "settings/connect_dlg.h"
 #include "support/main_window_fixture.h"
@@ -56,7 +57,8 @@ TEST_P(ConnectDialogTest, FailingOkKeepsTheDialogOpenUntilAGoodOkConnects) {
         Type(d, res::IDC_PASSWORD, Password());
         Press(d, platform::IDOK);
     };
-    CConnectDlg dlg(&settings, &conn);
+    db::ConnectionThread connection(conn);
+    CConnectDlg dlg(&settings, &connection);
     EXPECT_EQ(dlg.DoModal(), platform::IDOK);
     EXPECT_TRUE(stillOpenAfterFailure);
     ASSERT_EQ(Messages().size(), 1u);
@@ -105,7 +107,8 @@ TEST_F(ConnectDialogRefusalTest, AnEmptyDataSourceNameIsRefusedWithAMessage) {
         stillOpen = d.isVisible();
         qobject_cast<QPushButton*>(d.GetDlgItem(platform::IDCANCEL))->click();
     };
-    CConnectDlg dlg(&settings, &conn);
+    db::ConnectionThread connection(conn);
+    CConnectDlg dlg(&settings, &connection);
     EXPECT_EQ(dlg.DoModal(), platform::IDCANCEL);
     EXPECT_TRUE(stillOpen);
     ASSERT_EQ(Messages().size(), 1u);

@@ -4,6 +4,7 @@
 // connection at the very moment the message is read, if the connection's
 // lock lets that thread in. A dialog that has let go of the lock then shows
 // the other thread's message instead of its own.
+#include "db/connection_thread.h"
 #include "db/odbc_conn.h"
 #include "resources/resource_ids.h"
 #include "settings/app_settings.h"
@@ -69,7 +70,8 @@ TEST_F(ConnectRaceTest, TheMessageShownIsTheFailedConnectsOwn) {
         g_armedFor = nullptr;
         qobject_cast<QPushButton*>(d.GetDlgItem(platform::IDCANCEL))->click();
     };
-    CConnectDlg dlg(&settings, &conn);
+    db::ConnectionThread connection(conn);
+    CConnectDlg dlg(&settings, &connection);
     EXPECT_EQ(dlg.DoModal(), platform::IDCANCEL);
     ASSERT_EQ(Messages().size(), 2u);
     for (const auto& shown : Messages()) {

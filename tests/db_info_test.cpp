@@ -2,6 +2,7 @@
 #include "platform/clipboard.h"
 #include "resources/resource_ids.h"
 #include "results/catalog_query.h"
+#include "platform/window_thread.h"
 #include "results/db_info_dlg.h"
 #include "support/db_window_fixture.h"
 
@@ -44,6 +45,7 @@ protected:
     }
     void SetUp() override {
         DbWindowTest::SetUp();
+        if (!dlg) return;  // skipped
         dlg->settings.userName = "vetch";  // the schema the window proposes
     }
     bool Pg() const { return Postgres(); }
@@ -58,15 +60,30 @@ protected:
         QTest::keyClick(dlg->curEdit, Qt::Key_I, Qt::ControlModifier);
         return slot < CMainDlg::kSlotsPerGroup ? Window(slot) : nullptr;
     }
+    // Serves the window until its lists have their answers.
+    static void Settle(CDbInfoDlg* w) {
+        EXPECT_TRUE(platform::ServeUntil([w] { return !w->Loading(); }, 30000));
+    }
+    static void Choose(CDbInfoDlg* w, QComboBox* combo, int index) {
+        combo->setCurrentIndex(index);
+        Settle(w);
+    }
+    // A caption, or "" past the last column: a fault must fail the test,
+    // not crash the suite.
+    static std::string Caption(const ResultGrid* list, int column) {
+        const Texts captions = Captions(list);
+        return column < static_cast<int>(captions.size()) ? captions[static_cast<std::size_t>(column)] : "";
+    }
     static bool Holds(const Texts& texts, const std::string& text) {
         return std::find(texts.begin(), texts.end(), text) != texts.end();
     }
-    static void Click(ResultGrid* list, const std::string& name) {
+    static void Click(CDbInfoDlg* w, ResultGrid* list, const std::string& name) {
         const Texts names = Column(list, kNameColumn);
         const int row = static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
         ASSERT_LT(row, static_cast<int>(names.size())) << name;
         const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        Settle(w);
     }
     // Types a schema, presses Enter, and leaves the edit for the object list.
     static void EnterSchema(CDbInfoDlg* w, const std::string& cp932) {
@@ -74,6 +91,7 @@ protected:
         w->schemaEdit->setText(platform::Cp932ToQString(cp932));
         QTest::keyClick(w->schemaEdit, Qt::Key_Return);
         w->objectList->setFocus();
+        Settle(w);
     }
 };
 
@@ -82,8 +100,11 @@ TEST_P(DbInfoTest, ListsTablesAndThePickedTablesColumnsKeysAndUniqueIndexesAndCo
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->schemaEdit->text(), "vetch");
     EXPECT_EQ(Captions(w->objectList), Texts{"Message"});
+    platform::SetClipboardText("untouched");
+    QTest::mouseClick(w->copyButton, Qt::LeftButton);  // no list had the focus yet
+    EXPECT_EQ(platform::GetClipboardText(), "untouched");
 
-    w->objectKindCombo->setCurrentIndex(results::kTableObjects);
+    Choose(w, w->objectKindCombo, results::kTableObjects);
     EXPECT_EQ(Captions(w->objectList), (Texts{S("件数"), "TABLE_CAT", "TABLE_SCHEM", "TABLE_NAME", "TABLE_TYPE", "REMARKS"}));
     EXPECT_EQ(w->objectList->columnWidth(0), 40);
     EXPECT_EQ(w->objectList->columnWidth(kNameColumn), 100);
@@ -92,23 +113,20 @@ TEST_P(DbInfoTest, ListsTablesAndThePickedTablesColumnsKeysAndUniqueIndexesAndCo
                    : (Texts{"departments", "employees", S("商品"), S("売上"), S("売上明細")}));
     EXPECT_EQ(w->detailKindCombo->currentText(), QString::fromUtf8("項目情報"));
 
-    Click(w->objectList, S("商品"));
-    EXPECT_EQ(Captions(w->detailList)[kColumnName], "COLUMN_NAME");
+    Click(w, w->objectList, S("商品"));
+    EXPECT_EQ(Caption(w->detailList, kColumnName), "COLUMN_NAME");
     EXPECT_EQ(Column(w->detailList, kColumnName), Pg() ? (Texts{S("商品コード"), S("商品名"), S("価格")})
                                                       : (Texts{S("商品コード"), S("商品名"), S("単価"), S("備考")}));
-    w->detailKindCombo->setCurrentIndex(results::kPrimaryKeyDetails);
+    Choose(w, w->detailKindCombo, results::kPrimaryKeyDetails);
     EXPECT_EQ(Column(w->detailList, kColumnName), Texts{S("商品コード")});
-    Click(w->objectList, Pg() ? "customers" : "employees");
-    w->detailKindCombo->setCurrentIndex(results::kIndexDetails);
+    Click(w, w->objectList, Pg() ? "customers" : "employees");
+    Choose(w, w->detailKindCombo, results::kIndexDetails);
     const Texts indexes = Column(w->detailList, kIndexName);
     EXPECT_TRUE(Holds(indexes, Pg() ? "customers_email_key" : "employees_email"));
     EXPECT_FALSE(Holds(indexes, Pg() ? "customers_city_idx" : "employees_dept"));  // not unique
 
     // Copy acts on the list that last had the focus, and only on selected rows.
-    platform::SetClipboardText("untouched");
-    QTest::mouseClick(w->copyButton, Qt::LeftButton);  // no list had the focus yet
-    EXPECT_EQ(platform::GetClipboardText(), "untouched");
-    Click(w->objectList, S("商品"));
+    Click(w, w->objectList, S("商品"));
     Focus(w, w->objectList);
     QTest::keyClick(w->objectList, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(platform::GetClipboardText(),
@@ -127,10 +145,10 @@ TEST_P(DbInfoTest, ListsTablesAndThePickedTablesColumnsKeysAndUniqueIndexesAndCo
 TEST_P(DbInfoTest, OnlyAClickPicksAndSwitchingTheKindEmptiesThePick) {
     CDbInfoDlg* w = Open();
     ASSERT_NE(w, nullptr);
-    w->objectKindCombo->setCurrentIndex(results::kTableObjects);
+    Choose(w, w->objectKindCombo, results::kTableObjects);
     ResultGrid* objects = w->objectList;
     const std::string first(objects->Model().CellText(0, kNameColumn));
-    Click(objects, first);
+    Click(w, objects, first);
     EXPECT_EQ(w->SelectedName(), first);
     const Texts columns = Column(w->detailList, kColumnName);
     ASSERT_FALSE(columns.empty());
@@ -143,11 +161,11 @@ TEST_P(DbInfoTest, OnlyAClickPicksAndSwitchingTheKindEmptiesThePick) {
     QTest::mouseClick(objects->viewport(), Qt::LeftButton, {}, QPoint(5, objects->viewport()->height() - 3));
     EXPECT_TRUE(objects->SelectedRows().empty());
     EXPECT_EQ(w->SelectedName(), "");
-    w->detailKindCombo->setCurrentIndex(results::kPrimaryKeyDetails);
+    Choose(w, w->detailKindCombo, results::kPrimaryKeyDetails);
     EXPECT_EQ(Column(w->detailList, kColumnName), columns);
 
-    Click(objects, first);
-    w->objectKindCombo->setCurrentIndex(results::kProcedureObjects);
+    Click(w, objects, first);
+    Choose(w, w->objectKindCombo, results::kProcedureObjects);
     EXPECT_EQ(w->SelectedName(), "");
     EXPECT_EQ(w->detailList->Model().RowCount(), 0);
     EXPECT_EQ(w->detailKindCombo->currentText(), QString::fromUtf8("項目情報"));
@@ -183,11 +201,11 @@ TEST_P(DbInfoPgTest, SchemasLoadOnLeavingTheEditAndFunctionsShowTheirParameters)
     ASSERT_NE(w, nullptr);
     EnterSchema(w, "vetch2");
     EXPECT_EQ(Captions(w->objectList), Texts{"Message"});  // no kind chosen yet
-    w->objectKindCombo->setCurrentIndex(results::kTableObjects);
+    Choose(w, w->objectKindCombo, results::kTableObjects);
     EXPECT_EQ(Column(w->objectList, kNameColumn), Texts{"notes"});
-    Click(w->objectList, "notes");
+    Click(w, w->objectList, "notes");
     EnterSchema(w, "no_such_schema");
-    EXPECT_EQ(Captions(w->objectList)[kNameColumn], "TABLE_NAME");
+    EXPECT_EQ(Caption(w->objectList, kNameColumn), "TABLE_NAME");
     EXPECT_EQ(w->objectList->Model().RowCount(), 0);
     dlg->settings.resultMax = 1000;
     EnterSchema(w, "");
@@ -195,10 +213,10 @@ TEST_P(DbInfoPgTest, SchemasLoadOnLeavingTheEditAndFunctionsShowTheirParameters)
     for (const char* schema : {"vetch", "vetch2", "pg_catalog"}) EXPECT_TRUE(Holds(schemas, schema)) << schema;
 
     EnterSchema(w, "vetch");
-    w->objectKindCombo->setCurrentIndex(results::kProcedureObjects);
+    Choose(w, w->objectKindCombo, results::kProcedureObjects);
     EXPECT_EQ(Column(w->objectList, kNameColumn), (Texts{"order_total", S("税込価格")}));
-    Click(w->objectList, S("税込価格"));
-    EXPECT_EQ(Captions(w->detailList)[kSchemaColumn], "PROCEDUR_SCHEM");
+    Click(w, w->objectList, S("税込価格"));
+    EXPECT_EQ(Caption(w->detailList, kSchemaColumn), "PROCEDUR_SCHEM");
     EXPECT_EQ(Column(w->detailList, kColumnName), (Texts{"", S("価格"), S("税率")}));
     EXPECT_EQ(Column(w->detailList, 5), (Texts{"5", "1", "1"}));  // COLUMN_TYPE: result, then inputs
 }
@@ -206,7 +224,7 @@ TEST_P(DbInfoPgTest, SchemasLoadOnLeavingTheEditAndFunctionsShowTheirParameters)
 TEST_P(DbInfoPgTest, AFailingQueryShowsItsMessageInItsOwnListOnly) {
     CDbInfoDlg* w = Open();
     ASSERT_NE(w, nullptr);
-    w->objectKindCombo->setCurrentIndex(results::kTableObjects);
+    Choose(w, w->objectKindCombo, results::kTableObjects);
     const Texts tables = Column(w->objectList, kNameColumn);
     // The server ends the window's session under it.
     const vetch_test::Rows pid = vetch_test::Query(dlg->conn, "SELECT pg_backend_pid()");
@@ -214,7 +232,7 @@ TEST_P(DbInfoPgTest, AFailingQueryShowsItsMessageInItsOwnListOnly) {
     COdbcConn other;
     ASSERT_EQ(vetch_test::ConnectTo(other, Db::Postgres), 0);
     vetch_test::Query(other, "SELECT pg_terminate_backend(" + pid[0][0] + ")");
-    Click(w->objectList, "orders");
+    Click(w, w->objectList, "orders");
     EXPECT_EQ(Captions(w->detailList), Texts{"Message"});
     ASSERT_EQ(w->detailList->Model().RowCount(), 1);
     EXPECT_NE(w->detailList->Model().CellText(0, 0), "");

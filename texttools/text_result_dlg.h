@@ -3,7 +3,7 @@
 // (F9). Its text is editable and independent of the editor.
 #pragma once
 
-#include "app/result_window.h"
+#include "results/result_window.h"
 #include "app/sql_edit.h"
 
 #include <QFont>

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/main_dlg.h"
+#include "platform/window_thread.h"
 #include "results/query_result_dlg.h"
 #include "support/gui_test.h"
 
@@ -36,12 +37,15 @@ protected:
     static CQueryResultDlg* QueryWindow(CMainDlg& dlg, int slot) {
         return qobject_cast<CQueryResultDlg*>(dlg.SlotWindow(CMainDlg::kQueryResultGroup, slot));
     }
-    // Types sql into the editor and presses F5: the window it opened, or null.
-    static CQueryResultDlg* RunF5(CMainDlg& dlg, const std::string& sql) {
+    // Types sql into the editor and presses F5: the window it opened, or
+    // null. With answered, once its answer is in (the window then shows).
+    static CQueryResultDlg* RunF5(CMainDlg& dlg, const std::string& sql, bool answered = true) {
         int slot = 0;
         while (slot < CMainDlg::kSlotsPerGroup && QueryWindow(dlg, slot)) ++slot;
         dlg.curEdit->SetText(sql);
         QTest::keyClick(dlg.curEdit, Qt::Key_F5);
-        return slot < CMainDlg::kSlotsPerGroup ? QueryWindow(dlg, slot) : nullptr;
+        CQueryResultDlg* window = slot < CMainDlg::kSlotsPerGroup ? QueryWindow(dlg, slot) : nullptr;
+        if (window && answered) EXPECT_TRUE(platform::ServeUntil([&] { return window->Answered(); }, 30000));
+        return window;
     }
 };

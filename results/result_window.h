@@ -16,7 +16,7 @@
 // Ownership: the window is a Qt child of the host's window and deletes itself;
 // nothing else deletes it. The host's slot table holds QPointers, so an entry
 // never dangles. The destructor touches nothing of the host (see
-// app/result_host.h).
+// results/result_host.h).
 //
 // A window class:
 //   class CMyDlg : public CResultWindow {
@@ -31,7 +31,7 @@
 // window that needs it later keeps its own copy.
 #pragma once
 
-#include "app/result_host.h"
+#include "results/result_host.h"
 #include "platform/cdialog.h"
 #include "settings/app_settings.h"
 
@@ -58,14 +58,13 @@ public:
     // the window initialises and, after the settings dialog, by the host.
     virtual void ApplyFont() = 0;
 
-    // Work on a thread of its own (the batch run). When the main window
-    // closes it calls StopWork on every window, cancels the running
-    // statement, waits while any window's WorkRunning is true, and only then
-    // disconnects and destroys the windows. StopWork must make the worker
-    // end soon without the user-interface thread's help: stop its line
-    // hand-over (platform::LineHandOver::Stop) and tell it to leave its loop.
+    // Work on the connection thread that reports to the window while it
+    // runs (the batch run). When the main window closes it calls StopWork on
+    // every window and cancels all work, waits (handling events) until the
+    // connection thread is idle, and only then disconnects and destroys the
+    // windows. StopWork must let the work end without the user-interface
+    // thread's help: stop its line hand-over (platform::LineHandOver::Stop).
     virtual void StopWork() {}
-    virtual bool WorkRunning() const { return false; }
 
     SlotGroup Group() const { return kind_.group; }
     int SlotIndex() const { return slotIndex_; }
@@ -84,8 +83,16 @@ protected:
     virtual void Layout() = 0;
     // The window's own work, before it is shown (runs inside Open).
     virtual void OnInitWindow() {}
+    // Called from OnInitWindow: the window is not shown at the end of Open
+    // but by ShowDeferred, once its first answer is in (or has taken long
+    // enough to show that it runs).
+    void DeferShow() { deferShow_ = true; }
+    void ShowDeferred();
+    bool Shown() const { return shown_; }
     // Right after the window is shown: focus, starting a worker.
     virtual void OnShown() {}
+    // Escape, which closes no window; a window whose work runs cancels it.
+    virtual void OnEscape() {}
     // The close box; a window whose work is running may refuse.
     virtual bool CanClose() const { return true; }
     // Stores the size; a window that releases more calls this too.
@@ -94,7 +101,7 @@ protected:
     // What the host lends (valid until OnDestroy has run).
     ResultWindowHost& host;
     AppSettings* settings;
-    COdbcConn* conn;
+    db::ConnectionThread* connection;
     ClipboardWriter* clipboard;
 
 private:
@@ -113,4 +120,6 @@ private:
     QIcon icon_;
     QPixmap copyBitmap_;
     bool initialised_ = false;
+    bool deferShow_ = false;
+    bool shown_ = false;
 };

@@ -9,14 +9,17 @@
 // them, because Qt may delete a window together with its parent, after the
 // host's members are gone.
 //
-// Threads: every member is called on the user-interface thread, except the
-// connection, which follows COdbcConn's own rules (db/odbc_conn.h) and is
-// used under a db::StatementScope (db/statement_scope.h).
+// Threads: every member is called on the user-interface thread. The
+// connection is reached only through the thread that owns it
+// (db/connection_thread.h): a window asks it for work and gets the answer
+// handed back; it never calls the driver itself.
 #pragma once
 
 class AppSettings;
 class ClipboardWriter;
-class COdbcConn;
+namespace db {
+class ConnectionThread;
+}
 class QWidget;
 
 class ResultWindowHost {
@@ -28,8 +31,8 @@ public:
 
     // The settings record; a window reads its fields and stores its size.
     virtual AppSettings& Settings() = 0;
-    // The one connection shared by every window and worker.
-    virtual COdbcConn& Connection() = 0;
+    // The thread of the one connection shared by every window.
+    virtual db::ConnectionThread& Connection() = 0;
     virtual ClipboardWriter& Clipboard() = 0;
     // The window result windows are children of and centre over.
     virtual QWidget* OwnerWindow() = 0;

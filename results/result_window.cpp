@@ -1,4 +1,4 @@
-#include "app/result_window.h"
+#include "results/result_window.h"
 
 #include "platform/menu_resource.h"
 #include "platform/sjis_format.h"
@@ -18,7 +18,7 @@ CResultWindow::CResultWindow(const Kind& kind, ResultWindowHost& host, int slotI
     : CDialog(kind.templateId, host.OwnerWindow()),
       host(host),
       settings(&host.Settings()),
-      conn(&host.Connection()),
+      connection(&host.Connection()),
       clipboard(&host.Clipboard()),
       kind_(kind),
       slotIndex_(slotIndex),
@@ -44,10 +44,16 @@ bool CResultWindow::OnInitDialog() {
     ApplyFont();
     Layout();
     OnInitWindow();
+    if (!deferShow_) ShowDeferred();
+    return true;
+}
+
+void CResultWindow::ShowDeferred() {
+    if (shown_ || IsDestroyed()) return;
+    shown_ = true;
     CenterOver(host.OwnerWindow());
     show();
     OnShown();
-    return true;
 }
 
 void CResultWindow::ShowCopyBitmap() {
@@ -69,7 +75,11 @@ void CResultWindow::OnSize(int, int) {
 bool CResultWindow::PreTranslateKey(QKeyEvent* event) {
     if (TranslateAccelerator(accelerators_, event)) return true;
     const int key = event->key();
-    if (key == Qt::Key_Escape) return true;
+    if (key == Qt::Key_Escape) {
+        // Only on the key's press: its release must not cancel anything.
+        if (event->type() == QEvent::KeyPress) OnEscape();
+        return true;
+    }
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     return enter && !kind_.enterReachesControls;
 }

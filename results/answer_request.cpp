@@ -1,0 +1,79 @@
+#include "results/answer_request.h"
+
+#include "db/connection_thread.h"
+#include "platform/sjis_format.h"
+#include "platform/window_thread.h"
+
+#include <QPointer>
+
+namespace results {
+
+namespace {
+
+// The running state is redrawn this often, so the seconds shown never lag
+// by a whole second.
+constexpr int kTickMillis = 500;
+
+}  // namespace
+
+AnswerRequest::AnswerRequest(db::ConnectionThread& connection, OnAnswer onAnswer, OnRunning onRunning,
+                             QObject* parent)
+    : QObject(parent), connection_(connection), onAnswer_(std::move(onAnswer)), onRunning_(std::move(onRunning)) {
+    connect(&ticker_, &QTimer::timeout, this, [this] { Tick(); });
+}
+
+AnswerRequest::~AnswerRequest() {
+    if (request_) connection_.Cancel(request_);
+}
+
+void AnswerRequest::Start(Ask ask, bool countRows, int fontSize, int resultMax) {
+    if (request_) connection_.Cancel(request_);
+    const unsigned generation = ++generation_;
+    QPointer<AnswerRequest> self(this);
+    request_ = connection_.Submit([=, ask = std::move(ask)](COdbcConn& conn, const db::Request& request) {
+        auto answer = std::make_shared<Answer>(
+            ReadAnswer(conn, ask, countRows, fontSize, resultMax, [&request] { return request.Cancelled(); }));
+        platform::PostToWindowThread([self, generation, answer] {
+            if (self) self->Deliver(generation, answer);
+        });
+        return false;
+    });
+    clock_.start();
+    ticker_.start(kQuietMillis);
+}
+
+void AnswerRequest::Cancel() {
+    if (!request_) return;
+    connection_.Cancel(request_);
+    ticker_.stop();
+}
+
+void AnswerRequest::Drop() {
+    if (!request_) return;
+    connection_.Cancel(request_);
+    request_.reset();
+    ++generation_;
+    ticker_.stop();
+}
+
+void AnswerRequest::Deliver(unsigned generation, const std::shared_ptr<Answer>& answer) {
+    if (generation != generation_) return;
+    request_.reset();
+    ticker_.stop();
+    onAnswer_(*answer);
+}
+
+void AnswerRequest::Tick() {
+    if (!request_) return;
+    ticker_.setInterval(kTickMillis);
+    const bool waiting = request_->GetState() == db::Request::State::Queued;
+    onRunning_(RunningText(waiting, static_cast<int>(clock_.elapsed() / 1000)));
+}
+
+std::string AnswerRequest::RunningText(bool waiting, int seconds) {
+    return platform::SjisFormat(waiting ? "接続待ち… %d秒 (Escで中止)" : "実行中… %d秒 (Escで中止)", seconds);
+}
+
+std::string AnswerRequest::CancelledText() { return platform::Sjis("実行を中止しました"); }
+
+}  // namespace results
