@@ -223,6 +223,7 @@ TEST_F(ServerFaultTest, ServerStoppedDuringACatalogueQuery) {
     });
     const auto before = Clock::now();
     w->objectKindCombo->setCurrentIndex(results::kTableObjects);
+    EXPECT_TRUE(platform::ServeUntil([w] { return !w->Loading(); }, 15000));
     killer.join();
     ASSERT_TRUE(stopped) << "the catalogue question never waited, or the server did not stop";
     EXPECT_LT(Clock::now() - before, 15s);

@@ -45,7 +45,9 @@ protected:
         dlg.curEdit->SetText(sql);
         QTest::keyClick(dlg.curEdit, Qt::Key_F5);
         CQueryResultDlg* window = slot < CMainDlg::kSlotsPerGroup ? QueryWindow(dlg, slot) : nullptr;
-        if (window && answered) EXPECT_TRUE(platform::ServeUntil([&] { return window->Answered(); }, 30000));
+        if (window && answered) {
+            EXPECT_TRUE(platform::ServeUntil([&] { return window->Answered(); }, 30000));
+        }
         return window;
     }
 };
