@@ -22,27 +22,15 @@ using Lines = std::vector<std::string>;
 
 class BatchRunTest : public DbWindowTest {
 protected:
-    CBatchRunDlg* Window(int slot) const {
-        return qobject_cast<CBatchRunDlg*>(dlg->SlotWindow(ResultWindowHost::kBatchRunGroup, slot));
-    }
+    CBatchRunDlg* Window(int slot) const { return BatchWindow(slot); }
     int OpenWindows() const {
         int count = 0;
         for (int slot = 0; slot < ResultWindowHost::kSlotsPerGroup; ++slot) count += Window(slot) != nullptr;
         return count;
     }
-    // Types the script and presses F10: the window it opened, or null. The
-    // worker has started and waits for its first line to be shown.
-    CBatchRunDlg* F10(const std::string& script) {
-        int slot = 0;
-        while (slot < ResultWindowHost::kSlotsPerGroup && Window(slot)) ++slot;
-        dlg->curEdit->SetText(script);
-        QTest::keyClick(dlg->curEdit, Qt::Key_F10);
-        return slot < ResultWindowHost::kSlotsPerGroup ? Window(slot) : nullptr;
-    }
     static bool WaitFinished(CBatchRunDlg* w) {
         return ServeUntil([w] { return w->IsFinished(); });
     }
-    static Lines Log(CBatchRunDlg* w) { return w->log->Lines(); }
     void Close(CBatchRunDlg* w) {
         w->close();
         Pump();

@@ -2,6 +2,8 @@
 // the program starts it, then connected to the data source of the parameter.
 #pragma once
 
+#include "results/batch_run_dlg.h"
+#include "results/log_list.h"
 #include "results/result_list.h"
 #include "support/main_window_fixture.h"
 #include "support/odbc_env.h"
@@ -54,6 +56,19 @@ protected:
         for (int r = 0; r < list->Model().RowCount(); ++r) out.emplace_back(list->Model().CellText(r, column));
         return out;
     }
+    CBatchRunDlg* BatchWindow(int slot) const {
+        return qobject_cast<CBatchRunDlg*>(dlg->SlotWindow(ResultWindowHost::kBatchRunGroup, slot));
+    }
+    // Types the script and presses F10: the window it opened, or null. The
+    // run has started and waits for its first line to be shown.
+    CBatchRunDlg* F10(const std::string& script) {
+        int slot = 0;
+        while (slot < ResultWindowHost::kSlotsPerGroup && BatchWindow(slot)) ++slot;
+        dlg->curEdit->SetText(script);
+        QTest::keyClick(dlg->curEdit, Qt::Key_F10);
+        return slot < ResultWindowHost::kSlotsPerGroup ? BatchWindow(slot) : nullptr;
+    }
+    static Texts Log(CBatchRunDlg* w) { return w->log->Lines(); }
     static void Focus(QWidget* window, QWidget* control) {
         QApplication::setActiveWindow(window);
         control->setFocus();
