@@ -108,7 +108,7 @@ COdbcConn::~COdbcConn() {
     auto lock = Lock();
     // The owner normally disconnects first; a connection still open here
     // would make freeing the connection handle fail and leak it.
-    if (stmtHandle_ != SQL_NULL_HSTMT) FreeStatement();
+    FreeStatement();
     if (connected_) Disconnect();
     lastReturn_ = SQLFreeHandle(SQL_HANDLE_DBC, connHandle_);
     lastReturn_ = SQLFreeHandle(SQL_HANDLE_ENV, envHandle_);
@@ -117,6 +117,7 @@ COdbcConn::~COdbcConn() {
 int COdbcConn::Connect(std::string_view dsn, std::string_view user, std::string_view password) {
     auto lock = Lock();
     stopRequested_ = false;
+    allocRefused_ = false;
     std::string connectionString =
         BuildConnectionString(platform::Cp932ToUtf8(dsn), platform::Cp932ToUtf8(user),
                               platform::Cp932ToUtf8(password));
@@ -132,9 +133,10 @@ int COdbcConn::Connect(std::string_view dsn, std::string_view user, std::string_
 int COdbcConn::Disconnect() {
     auto lock = Lock();
     connected_ = 0;
+    allocRefused_ = false;
     // SQLDisconnect releases the connection's statements itself; ours must
     // not outlive that as a dangling handle.
-    if (stmtHandle_ != SQL_NULL_HSTMT) FreeStatement();
+    FreeStatement();
     lastReturn_ = SQLDisconnect(connHandle_);
     return Succeeded(lastReturn_) ? 0 : -1;
 }
@@ -154,7 +156,15 @@ int COdbcConn::GetDiagnostic(int kind, char sqlState[6], SQLINTEGER& nativeError
     switch (kind) {
     case SQL_HANDLE_ENV: handle = envHandle_; break;
     case SQL_HANDLE_DBC: handle = connHandle_; break;
-    case SQL_HANDLE_STMT: handle = stmtHandle_; break;
+    case SQL_HANDLE_STMT:
+        handle = stmtHandle_;
+        if (handle != SQL_NULL_HSTMT) break;
+        // No statement: the reason the driver refused one, if it did, is the
+        // statement's message. A null handle is never passed on.
+        if (!allocRefused_) return 0;
+        kind = SQL_HANDLE_DBC;
+        handle = connHandle_;
+        break;
     default: return 0;
     }
     // Room for 511 CP932 bytes even when every one of them comes from a
@@ -182,20 +192,25 @@ int COdbcConn::GetDiagnostic(int kind, char sqlState[6], SQLINTEGER& nativeError
 
 int COdbcConn::AllocStatement() {
     // A statement left over by a careless caller is released, not leaked.
-    if (stmtHandle_ != SQL_NULL_HSTMT) FreeStatement();
+    FreeStatement();
+    allocRefused_ = false;
     if (stopRequested_) {
         lastReturn_ = SQL_ERROR;
         return -1;
     }
     SQLHSTMT handle = SQL_NULL_HSTMT;
     lastReturn_ = SQLAllocHandle(SQL_HANDLE_STMT, connHandle_, &handle);
-    if (!Succeeded(lastReturn_)) return -1;
+    if (!Succeeded(lastReturn_)) {
+        allocRefused_ = true;
+        return -1;
+    }
     std::lock_guard guard(handleMutex_);
     stmtHandle_ = handle;
     return 0;
 }
 
 int COdbcConn::FreeStatement() {
+    if (!HasStatement()) return -1;
     // Under handleMutex_ so that a concurrent Cancel never sees a freed handle.
     std::lock_guard guard(handleMutex_);
     lastReturn_ = SQLFreeHandle(SQL_HANDLE_STMT, stmtHandle_);
@@ -228,7 +243,7 @@ void COdbcConn::SetNoResult() {
 
 int COdbcConn::Execute(std::string_view sql) {
     ClearColumns();
-    if (stopRequested_) {
+    if (stopRequested_ || !HasStatement()) {
         lastReturn_ = SQL_ERROR;
         SetNoResult();
         return -1;
@@ -311,7 +326,7 @@ int COdbcConn::Fetch() {
         column.indicator = kUnreported;
         column.hasLongValue = false;
     }
-    const SQLRETURN rc = SQLFetch(stmtHandle_);
+    const SQLRETURN rc = HasStatement() ? SQLFetch(stmtHandle_) : SQL_NO_DATA;
     lastReturn_ = rc;
     if (rc != SQL_NO_DATA) {
         for (BoundColumn& column : columns_) {
@@ -437,7 +452,7 @@ int COdbcConn::ListTables(std::string_view schema, std::string_view table) {
     char types[256] = {};
     std::memcpy(types, kTypes, sizeof kTypes);
     CatalogArg s(schema), t(table);
-    if (!s.Fits() || !t.Fits()) return FinishCatalogCall(SQL_ERROR);
+    if (!HasStatement() || !s.Fits() || !t.Fits()) return FinishCatalogCall(SQL_ERROR);
     return FinishCatalogCall(SQLTables(stmtHandle_, nullptr, 0, s.Data(), s.Length(), t.Data(), t.Length(),
                                        AsSqlChar(types), sizeof kTypes - 1));
 }
@@ -445,14 +460,14 @@ int COdbcConn::ListTables(std::string_view schema, std::string_view table) {
 int COdbcConn::ListProcedures(std::string_view schema, std::string_view procedure) {
     ClearColumns();
     CatalogArg s(schema), p(procedure);
-    if (!s.Fits() || !p.Fits()) return FinishCatalogCall(SQL_ERROR);
+    if (!HasStatement() || !s.Fits() || !p.Fits()) return FinishCatalogCall(SQL_ERROR);
     return FinishCatalogCall(SQLProcedures(stmtHandle_, nullptr, 0, s.Data(), s.Length(), p.Data(), p.Length()));
 }
 
 int COdbcConn::ListColumns(std::string_view schema, std::string_view table, std::string_view column) {
     ClearColumns();
     CatalogArg s(schema), t(table), c(column);
-    if (!s.Fits() || !t.Fits() || !c.Fits()) return FinishCatalogCall(SQL_ERROR);
+    if (!HasStatement() || !s.Fits() || !t.Fits() || !c.Fits()) return FinishCatalogCall(SQL_ERROR);
     return FinishCatalogCall(
         SQLColumns(stmtHandle_, nullptr, 0, s.Data(), s.Length(), t.Data(), t.Length(), c.Data(), c.Length()));
 }
@@ -460,14 +475,14 @@ int COdbcConn::ListColumns(std::string_view schema, std::string_view table, std:
 int COdbcConn::ListPrimaryKeys(std::string_view schema, std::string_view table) {
     ClearColumns();
     CatalogArg s(schema), t(table);
-    if (!s.Fits() || !t.Fits()) return FinishCatalogCall(SQL_ERROR);
+    if (!HasStatement() || !s.Fits() || !t.Fits()) return FinishCatalogCall(SQL_ERROR);
     return FinishCatalogCall(SQLPrimaryKeys(stmtHandle_, nullptr, 0, s.Data(), s.Length(), t.Data(), t.Length()));
 }
 
 int COdbcConn::ListIndexes(std::string_view schema, std::string_view table) {
     ClearColumns();
     CatalogArg s(schema), t(table);
-    if (!s.Fits() || !t.Fits()) return FinishCatalogCall(SQL_ERROR);
+    if (!HasStatement() || !s.Fits() || !t.Fits()) return FinishCatalogCall(SQL_ERROR);
     return FinishCatalogCall(SQLStatistics(stmtHandle_, nullptr, 0, s.Data(), s.Length(), t.Data(), t.Length(),
                                            SQL_INDEX_UNIQUE, SQL_QUICK));
 }
@@ -476,7 +491,7 @@ int COdbcConn::ListProcedureColumns(std::string_view schema, std::string_view pr
                                     std::string_view column) {
     ClearColumns();
     CatalogArg s(schema), p(procedure), c(column);
-    if (!s.Fits() || !p.Fits() || !c.Fits()) return FinishCatalogCall(SQL_ERROR);
+    if (!HasStatement() || !s.Fits() || !p.Fits() || !c.Fits()) return FinishCatalogCall(SQL_ERROR);
     return FinishCatalogCall(SQLProcedureColumns(stmtHandle_, nullptr, 0, s.Data(), s.Length(), p.Data(),
                                                  p.Length(), c.Data(), c.Length()));
 }

@@ -114,6 +114,9 @@ public:
     int GetDiagnostic(int kind, char sqlState[6], SQLINTEGER& nativeError, char message[512],
                       SQLSMALLINT& textLength);
 
+    // A refused allocation leaves every statement call failing without
+    // reaching the driver, and the connection's diagnostic (why it was
+    // refused) as the statement's.
     int AllocStatement();
     int FreeStatement();
 
@@ -163,6 +166,7 @@ public:
     const BoundColumn* FindColumn(int index) const;
 
 private:
+    bool HasStatement() const { return stmtHandle_ != SQL_NULL_HSTMT; }
     void ClearColumns();
     void BindResultColumns(SQLSMALLINT count);
     void ReadLongValue(BoundColumn& column);
@@ -179,6 +183,9 @@ private:
     // Read by commands on any thread while another may be disconnecting.
     std::atomic<int32_t> connected_{0};
     std::atomic<bool> stopRequested_{false};
+    // The latest AllocStatement was refused by the driver; its reason is on
+    // the connection handle.
+    bool allocRefused_ = false;
     int32_t columnCount_ = 0;
     int32_t endOfData_ = 1;
     int32_t fetchFailed_ = 0;

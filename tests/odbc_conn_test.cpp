@@ -289,3 +289,46 @@ TEST(BuildConnectionString, QuotesOnlyValuesThatNeedIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// The server ends the session under the connection, as when it restarts:
+// every later statement and catalogue call fails with a message, never an
+// empty one. The MariaDB driver then refuses to allocate statements at all.
+class OdbcConnLostSessionTest : public testing::TestWithParam<Db> {};
+
+TEST_P(OdbcConnLostSessionTest, StatementsAfterALostSessionSayWhy) {
+    VETCH_REQUIRE_DB(GetParam());
+    const bool pg = GetParam() == Db::Postgres;
+    COdbcConn conn, admin;
+    ASSERT_EQ(0, vetch_test::ConnectTo(conn, GetParam()));
+    ASSERT_EQ(0, vetch_test::ConnectTo(admin, GetParam()));
+    const Rows session = vetch_test::Query(conn, pg ? "SELECT pg_backend_pid()" : "SELECT CONNECTION_ID()");
+    ASSERT_EQ(1u, session.size());
+    vetch_test::Query(admin, (pg ? "SELECT pg_terminate_backend(" : "KILL CONNECTION (") + session[0][0] + ")");
+    admin.Disconnect();
+
+    int refused = 0;
+    for (int i = 0; i < 4; ++i) {
+        db::StatementScope statement(conn);
+        EXPECT_EQ(-1, i % 2 ? statement->ListTables("", "") : statement->Execute("SELECT 1"));
+        EXPECT_EQ(1, statement->IsEndOfData());
+        const std::string message = DiagnosticMessage(*statement, SQL_HANDLE_STMT);
+        EXPECT_NE("", message) << "call " << i;
+        if (statement.Allocated()) continue;
+        ++refused;
+        EXPECT_EQ(DiagnosticMessage(*statement, SQL_HANDLE_DBC), message);
+        if (!pg) {
+            EXPECT_NE(std::string::npos, message.find("Connection not open")) << message;
+        }
+    }
+    if (!pg) {
+        EXPECT_EQ(3, refused);
+    }
+    conn.Disconnect();
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, OdbcConnLostSessionTest, testing::Values(Db::Postgres, Db::Mariadb),
+                         [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });
+
+}  // namespace
