@@ -14,6 +14,9 @@ set -eu
 usage() { echo "usage: $0 <folder>" >&2; exit 2; }
 [ $# -eq 1 ] || usage
 OUT=$1
+SCRIPTS=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=scripts/server-common.sh
+. "$SCRIPTS/server-common.sh"
 MDBD=${MDBD:-/usr/sbin/mariadbd}
 [ -x "$MDBD" ] || { echo "$0: no MariaDB server at $MDBD (install mariadb-server)" >&2; exit 1; }
 
@@ -27,13 +30,7 @@ fi
 
 port_taken() { ss -Htln "sport = :$1" 2>/dev/null | grep -q .; }
 
-PORT=${MDBPORT:-3391}
-tries=0
-while port_taken "$PORT"; do
-    tries=$((tries + 1))
-    [ $tries -lt 50 ] || { echo "$0: no free port from ${MDBPORT:-3391} upward" >&2; exit 1; }
-    PORT=$((PORT + 1))
-done
+PORT=$(free_port "${MDBPORT:-3391}" port_taken)
 
 MDBDIR=$(mktemp -d /tmp/vetchmdb.XXXXXX)
 chmod 700 "$MDBDIR"
@@ -47,12 +44,7 @@ admin() { mariadb-admin --no-defaults --socket="$SOCKET" -uroot "$@"; }
 
 fail() {
     echo "$0: $1" >&2
-    for log in "$MDBDIR/install.log" "$MDBDIR/err.log" "$MDBDIR/setup.log"; do
-        if [ -s "$log" ]; then
-            echo "----- $log -----" >&2
-            cat "$log" >&2
-        fi
-    done
+    print_logs "$MDBDIR/install.log" "$MDBDIR/err.log" "$MDBDIR/setup.log"
     if [ -f "$MDBDIR/mdb.pid" ]; then
         kill -9 "$(cat "$MDBDIR/mdb.pid")" 2>/dev/null || true
     fi

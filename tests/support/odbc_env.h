@@ -86,30 +86,22 @@ Rows Query(COdbcConn& conn, std::string_view sql);
 
 }  // namespace vetch_test
 
-// Skips the current test, or fails it when CI=true, when PostgreSQL is not
+// Skips the current test, or fails it when CI=true, when a server is not
 // configured. Usable in a test body or in SetUp.
+#define VETCH_REQUIRE_SERVER(configured, reason)                               \
+    do {                                                                       \
+        if (!(configured)) {                                                   \
+            if (::vetch_test::RunningInCi()) {                                 \
+                FAIL() << (reason);                                            \
+            } else {                                                           \
+                GTEST_SKIP() << (reason);                                      \
+            }                                                                  \
+        }                                                                      \
+    } while (0)
 #define VETCH_REQUIRE_POSTGRES()                                               \
-    do {                                                                       \
-        if (!::vetch_test::PostgresConfigured()) {                             \
-            if (::vetch_test::RunningInCi()) {                                 \
-                FAIL() << ::vetch_test::PostgresMissingReason();               \
-            } else {                                                           \
-                GTEST_SKIP() << ::vetch_test::PostgresMissingReason();         \
-            }                                                                  \
-        }                                                                      \
-    } while (0)
-
-// The same for MariaDB.
+    VETCH_REQUIRE_SERVER(::vetch_test::PostgresConfigured(), ::vetch_test::PostgresMissingReason())
 #define VETCH_REQUIRE_MARIADB()                                                \
-    do {                                                                       \
-        if (!::vetch_test::MariadbConfigured()) {                              \
-            if (::vetch_test::RunningInCi()) {                                 \
-                FAIL() << ::vetch_test::MariadbMissingReason();                \
-            } else {                                                           \
-                GTEST_SKIP() << ::vetch_test::MariadbMissingReason();          \
-            }                                                                  \
-        }                                                                      \
-    } while (0)
+    VETCH_REQUIRE_SERVER(::vetch_test::MariadbConfigured(), ::vetch_test::MariadbMissingReason())
 
 // The same for a test parameterised over Db.
 #define VETCH_REQUIRE_DB(db)                                                   \
