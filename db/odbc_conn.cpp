@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -74,7 +75,7 @@ void AppendAttribute(std::string& out, std::string_view key, std::string_view va
 // null pointer with length 0, any other with its measured length.
 class CatalogArg {
 public:
-    explicit CatalogArg(std::string_view cp932) : text_(platform::Cp932ToUtf8(cp932)) {}
+    explicit CatalogArg(std::string utf8) : text_(std::move(utf8)) {}
     SQLCHAR* Data() { return text_.empty() ? nullptr : AsSqlChar(text_.data()); }
     SQLSMALLINT Length() const { return static_cast<SQLSMALLINT>(text_.size()); }
     bool Fits() const { return text_.size() <= SHRT_MAX; }
@@ -84,6 +85,23 @@ private:
 };
 
 }  // namespace
+
+std::string EscapeSearchPattern(std::string_view name, std::string_view escape) {
+    if (escape.empty()) return std::string(name);
+    std::string out;
+    out.reserve(name.size() + 8);
+    for (std::size_t i = 0; i < name.size();) {
+        if (name.substr(i, escape.size()) == escape) {
+            out += escape;
+            out += escape;
+            i += escape.size();
+            continue;
+        }
+        if (name[i] == '_' || name[i] == '%') out += escape;
+        out += name[i++];
+    }
+    return out;
+}
 
 std::string BuildConnectionString(std::string_view dsn, std::string_view user,
                                   std::string_view password) {
@@ -108,7 +126,7 @@ COdbcConn::~COdbcConn() {
     auto lock = Lock();
     // The owner normally disconnects first; a connection still open here
     // would make freeing the connection handle fail and leak it.
-    if (stmtHandle_ != SQL_NULL_HSTMT) FreeStatement();
+    FreeStatement();
     if (connected_) Disconnect();
     lastReturn_ = SQLFreeHandle(SQL_HANDLE_DBC, connHandle_);
     lastReturn_ = SQLFreeHandle(SQL_HANDLE_ENV, envHandle_);
@@ -117,6 +135,7 @@ COdbcConn::~COdbcConn() {
 int COdbcConn::Connect(std::string_view dsn, std::string_view user, std::string_view password) {
     auto lock = Lock();
     stopRequested_ = false;
+    allocRefused_ = false;
     std::string connectionString =
         BuildConnectionString(platform::Cp932ToUtf8(dsn), platform::Cp932ToUtf8(user),
                               platform::Cp932ToUtf8(password));
@@ -126,15 +145,41 @@ int COdbcConn::Connect(std::string_view dsn, std::string_view user, std::string_
                                    completed, sizeof completed, &completedLength, SQL_DRIVER_NOPROMPT);
     if (!Succeeded(lastReturn_)) return -1;
     connected_ = 1;
+    ReadDriverInfo();
     return 0;
+}
+
+void COdbcConn::ReadDriverInfo() {
+    SQLUINTEGER schemaUsage = 0, catalogUsage = 0;
+    if (!Succeeded(SQLGetInfo(connHandle_, SQL_SCHEMA_USAGE, &schemaUsage, sizeof schemaUsage, nullptr)))
+        schemaUsage = 0;
+    if (!Succeeded(SQLGetInfo(connHandle_, SQL_CATALOG_USAGE, &catalogUsage, sizeof catalogUsage, nullptr)))
+        catalogUsage = 0;
+    catalogsForSchemas_ = schemaUsage == 0 && catalogUsage != 0;
+
+    char text[512] = {};
+    SQLSMALLINT length = 0;
+    if (!Succeeded(SQLGetInfo(connHandle_, SQL_SEARCH_PATTERN_ESCAPE, text, sizeof text - 1, &length))) text[0] = '\0';
+    searchEscape_ = text;
+
+    char catalog[512] = {};
+    SQLINTEGER catalogLength = 0;
+    if (!Succeeded(SQLGetConnectAttr(connHandle_, SQL_ATTR_CURRENT_CATALOG, catalog, sizeof catalog - 1,
+                                     &catalogLength)))
+        catalog[0] = '\0';
+    currentCatalog_ = platform::Utf8ToCp932(catalog);
 }
 
 int COdbcConn::Disconnect() {
     auto lock = Lock();
     connected_ = 0;
+    allocRefused_ = false;
+    catalogsForSchemas_ = false;
+    currentCatalog_.clear();
+    searchEscape_.clear();
     // SQLDisconnect releases the connection's statements itself; ours must
     // not outlive that as a dangling handle.
-    if (stmtHandle_ != SQL_NULL_HSTMT) FreeStatement();
+    FreeStatement();
     lastReturn_ = SQLDisconnect(connHandle_);
     return Succeeded(lastReturn_) ? 0 : -1;
 }
@@ -154,7 +199,15 @@ int COdbcConn::GetDiagnostic(int kind, char sqlState[6], SQLINTEGER& nativeError
     switch (kind) {
     case SQL_HANDLE_ENV: handle = envHandle_; break;
     case SQL_HANDLE_DBC: handle = connHandle_; break;
-    case SQL_HANDLE_STMT: handle = stmtHandle_; break;
+    case SQL_HANDLE_STMT:
+        handle = stmtHandle_;
+        if (handle != SQL_NULL_HSTMT) break;
+        // No statement: the reason the driver refused one, if it did, is the
+        // statement's message. A null handle is never passed on.
+        if (!allocRefused_) return 0;
+        kind = SQL_HANDLE_DBC;
+        handle = connHandle_;
+        break;
     default: return 0;
     }
     // Room for 511 CP932 bytes even when every one of them comes from a
@@ -182,20 +235,25 @@ int COdbcConn::GetDiagnostic(int kind, char sqlState[6], SQLINTEGER& nativeError
 
 int COdbcConn::AllocStatement() {
     // A statement left over by a careless caller is released, not leaked.
-    if (stmtHandle_ != SQL_NULL_HSTMT) FreeStatement();
+    FreeStatement();
+    allocRefused_ = false;
     if (stopRequested_) {
         lastReturn_ = SQL_ERROR;
         return -1;
     }
     SQLHSTMT handle = SQL_NULL_HSTMT;
     lastReturn_ = SQLAllocHandle(SQL_HANDLE_STMT, connHandle_, &handle);
-    if (!Succeeded(lastReturn_)) return -1;
+    if (!Succeeded(lastReturn_)) {
+        allocRefused_ = true;
+        return -1;
+    }
     std::lock_guard guard(handleMutex_);
     stmtHandle_ = handle;
     return 0;
 }
 
 int COdbcConn::FreeStatement() {
+    if (!HasStatement()) return -1;
     // Under handleMutex_ so that a concurrent Cancel never sees a freed handle.
     std::lock_guard guard(handleMutex_);
     lastReturn_ = SQLFreeHandle(SQL_HANDLE_STMT, stmtHandle_);
@@ -228,7 +286,7 @@ void COdbcConn::SetNoResult() {
 
 int COdbcConn::Execute(std::string_view sql) {
     ClearColumns();
-    if (stopRequested_) {
+    if (stopRequested_ || !HasStatement()) {
         lastReturn_ = SQL_ERROR;
         SetNoResult();
         return -1;
@@ -311,7 +369,7 @@ int COdbcConn::Fetch() {
         column.indicator = kUnreported;
         column.hasLongValue = false;
     }
-    const SQLRETURN rc = SQLFetch(stmtHandle_);
+    const SQLRETURN rc = HasStatement() ? SQLFetch(stmtHandle_) : SQL_NO_DATA;
     lastReturn_ = rc;
     if (rc != SQL_NO_DATA) {
         for (BoundColumn& column : columns_) {
@@ -373,19 +431,33 @@ int COdbcConn::GetColumnInfo(int index, ColumnInfo& info) const {
     return 0;
 }
 
+std::string_view COdbcConn::ValueArea(const BoundColumn& column) {
+    if (column.indicator == SQL_NULL_DATA) return {};
+    if (column.hasLongValue) return column.longValue;
+    std::size_t limit = column.bufferSize - 1;
+    if (column.indicator >= 0 && static_cast<std::size_t>(column.indicator) < limit) {
+        limit = static_cast<std::size_t>(column.indicator);
+    }
+    return {column.data, limit};
+}
+
+int COdbcConn::GetRawValue(int index, std::string& value) const {
+    const BoundColumn* column = FindColumn(index);
+    if (!column) return -1;
+    const std::string_view area = ValueArea(*column);
+    value.clear();
+    if (!area.empty()) value.assign(area.data(), strnlen(area.data(), area.size()));
+    return 0;
+}
+
 int COdbcConn::GetValue(int index, std::string& value) const {
     const BoundColumn* column = FindColumn(index);
     if (!column) return -1;
     value.clear();
-    if (column->indicator == SQL_NULL_DATA) return 0;
-    const char* data = column->data;
-    std::size_t limit = column->bufferSize - 1;
-    if (column->hasLongValue) {
-        data = column->longValue.data();
-        limit = column->longValue.size();
-    } else if (column->indicator >= 0 && static_cast<std::size_t>(column->indicator) < limit) {
-        limit = static_cast<std::size_t>(column->indicator);
-    }
+    const std::string_view area = ValueArea(*column);
+    if (area.empty()) return 0;
+    const char* data = area.data();
+    const std::size_t limit = area.size();
     // One pass finds the end (the first NUL) and whether the value is plain
     // ASCII, which is the same in CP932 and needs no conversion; most values
     // of a large result are.
@@ -429,54 +501,80 @@ int COdbcConn::FinishCatalogCall(SQLRETURN rc) {
     return 0;
 }
 
-int COdbcConn::ListTables(std::string_view schema, std::string_view table) {
+template <class Call>
+int COdbcConn::CatalogCall(std::string_view schema, std::string name, std::string_view column, Call call) {
     ClearColumns();
+    std::string scope = platform::Cp932ToUtf8(schema);
+    CatalogArg c(catalogsForSchemas_ ? scope : std::string()), s(catalogsForSchemas_ ? std::string() : scope);
+    CatalogArg n(std::move(name)), col(platform::Cp932ToUtf8(column));
+    if (!HasStatement() || !c.Fits() || !s.Fits() || !n.Fits() || !col.Fits()) return FinishCatalogCall(SQL_ERROR);
+    return FinishCatalogCall(call(c, s, n, col));
+}
+
+int COdbcConn::ListTables(std::string_view schema, std::string_view table) {
     static constexpr char kTypes[] =
         "'TABLE','VIEW','SYSTEM TABLE','GLOBAL TEMPORARY','LOCAL TEMPORARY','ALIAS','SYNONYM'";
     static_assert(sizeof kTypes - 1 == 84);
     char types[256] = {};
     std::memcpy(types, kTypes, sizeof kTypes);
-    CatalogArg s(schema), t(table);
-    if (!s.Fits() || !t.Fits()) return FinishCatalogCall(SQL_ERROR);
-    return FinishCatalogCall(SQLTables(stmtHandle_, nullptr, 0, s.Data(), s.Length(), t.Data(), t.Length(),
-                                       AsSqlChar(types), sizeof kTypes - 1));
+    return CatalogCall(schema, platform::Cp932ToUtf8(table), {}, [&](auto& c, auto& s, auto& t, auto&) {
+        return SQLTables(stmtHandle_, c.Data(), c.Length(), s.Data(), s.Length(), t.Data(), t.Length(),
+                         AsSqlChar(types), sizeof kTypes - 1);
+    });
 }
 
 int COdbcConn::ListProcedures(std::string_view schema, std::string_view procedure) {
-    ClearColumns();
-    CatalogArg s(schema), p(procedure);
-    if (!s.Fits() || !p.Fits()) return FinishCatalogCall(SQL_ERROR);
-    return FinishCatalogCall(SQLProcedures(stmtHandle_, nullptr, 0, s.Data(), s.Length(), p.Data(), p.Length()));
+    return CatalogCall(schema, platform::Cp932ToUtf8(procedure), {}, [&](auto& c, auto& s, auto& p, auto&) {
+        return SQLProcedures(stmtHandle_, c.Data(), c.Length(), s.Data(), s.Length(), p.Data(), p.Length());
+    });
 }
 
 int COdbcConn::ListColumns(std::string_view schema, std::string_view table, std::string_view column) {
-    ClearColumns();
-    CatalogArg s(schema), t(table), c(column);
-    if (!s.Fits() || !t.Fits() || !c.Fits()) return FinishCatalogCall(SQL_ERROR);
-    return FinishCatalogCall(
-        SQLColumns(stmtHandle_, nullptr, 0, s.Data(), s.Length(), t.Data(), t.Length(), c.Data(), c.Length()));
+    const std::string utf8 = platform::Cp932ToUtf8(table);
+    return ListColumns(schema, RawName{utf8}, column);
+}
+
+int COdbcConn::ListColumns(std::string_view schema, RawName table, std::string_view column) {
+    return CatalogCall(schema, EscapeSearchPattern(table.utf8, searchEscape_), column,
+                       [&](auto& c, auto& s, auto& t, auto& col) {
+                           return SQLColumns(stmtHandle_, c.Data(), c.Length(), s.Data(), s.Length(), t.Data(),
+                                             t.Length(), col.Data(), col.Length());
+                       });
 }
 
 int COdbcConn::ListPrimaryKeys(std::string_view schema, std::string_view table) {
-    ClearColumns();
-    CatalogArg s(schema), t(table);
-    if (!s.Fits() || !t.Fits()) return FinishCatalogCall(SQL_ERROR);
-    return FinishCatalogCall(SQLPrimaryKeys(stmtHandle_, nullptr, 0, s.Data(), s.Length(), t.Data(), t.Length()));
+    const std::string utf8 = platform::Cp932ToUtf8(table);
+    return ListPrimaryKeys(schema, RawName{utf8});
+}
+
+int COdbcConn::ListPrimaryKeys(std::string_view schema, RawName table) {
+    return CatalogCall(schema, std::string(table.utf8), {}, [&](auto& c, auto& s, auto& t, auto&) {
+        return SQLPrimaryKeys(stmtHandle_, c.Data(), c.Length(), s.Data(), s.Length(), t.Data(), t.Length());
+    });
 }
 
 int COdbcConn::ListIndexes(std::string_view schema, std::string_view table) {
-    ClearColumns();
-    CatalogArg s(schema), t(table);
-    if (!s.Fits() || !t.Fits()) return FinishCatalogCall(SQL_ERROR);
-    return FinishCatalogCall(SQLStatistics(stmtHandle_, nullptr, 0, s.Data(), s.Length(), t.Data(), t.Length(),
-                                           SQL_INDEX_UNIQUE, SQL_QUICK));
+    const std::string utf8 = platform::Cp932ToUtf8(table);
+    return ListIndexes(schema, RawName{utf8});
+}
+
+int COdbcConn::ListIndexes(std::string_view schema, RawName table) {
+    return CatalogCall(schema, std::string(table.utf8), {}, [&](auto& c, auto& s, auto& t, auto&) {
+        return SQLStatistics(stmtHandle_, c.Data(), c.Length(), s.Data(), s.Length(), t.Data(), t.Length(),
+                             SQL_INDEX_UNIQUE, SQL_QUICK);
+    });
 }
 
 int COdbcConn::ListProcedureColumns(std::string_view schema, std::string_view procedure,
                                     std::string_view column) {
-    ClearColumns();
-    CatalogArg s(schema), p(procedure), c(column);
-    if (!s.Fits() || !p.Fits() || !c.Fits()) return FinishCatalogCall(SQL_ERROR);
-    return FinishCatalogCall(SQLProcedureColumns(stmtHandle_, nullptr, 0, s.Data(), s.Length(), p.Data(),
-                                                 p.Length(), c.Data(), c.Length()));
+    const std::string utf8 = platform::Cp932ToUtf8(procedure);
+    return ListProcedureColumns(schema, RawName{utf8}, column);
+}
+
+int COdbcConn::ListProcedureColumns(std::string_view schema, RawName procedure, std::string_view column) {
+    return CatalogCall(schema, EscapeSearchPattern(procedure.utf8, searchEscape_), column,
+                       [&](auto& c, auto& s, auto& p, auto& col) {
+                           return SQLProcedureColumns(stmtHandle_, c.Data(), c.Length(), s.Data(), s.Length(),
+                                                      p.Data(), p.Length(), col.Data(), col.Length());
+                       });
 }

@@ -3,7 +3,8 @@
 //
 // Text on this interface is CP932 bytes. SQL text, connection values and
 // catalogue arguments go to the driver as UTF-8; every name, value and
-// diagnostic message comes back converted to CP932.
+// diagnostic message comes back converted to CP932. The one exception is a
+// name kept as the driver gave it (GetRawValue, RawName), which stays UTF-8.
 //
 // Status convention: operations return 0 for success and -1 for failure
 // (Execute may also return a positive affected-row count).
@@ -67,6 +68,18 @@ struct ColumnInfo {
 std::string BuildConnectionString(std::string_view dsn, std::string_view user,
                                   std::string_view password);
 
+// name with every '_', '%' and escape character preceded by escape, so that a
+// catalogue function that takes a search pattern matches that name only. An
+// empty escape (the driver has none) leaves name as it is. Works on UTF-8.
+std::string EscapeSearchPattern(std::string_view name, std::string_view escape);
+
+// A table or procedure name exactly as the driver returned it (UTF-8 bytes,
+// see GetRawValue), for passing back to the catalogue calls unchanged: a
+// name need not survive the round trip through CP932.
+struct RawName {
+    std::string_view utf8;
+};
+
 class COdbcConn;
 
 // The message text of the first diagnostic record of a handle kind (2 the
@@ -114,6 +127,9 @@ public:
     int GetDiagnostic(int kind, char sqlState[6], SQLINTEGER& nativeError, char message[512],
                       SQLSMALLINT& textLength);
 
+    // A refused allocation leaves every statement call failing without
+    // reaching the driver, and the connection's diagnostic (why it was
+    // refused) as the statement's.
     int AllocStatement();
     int FreeStatement();
 
@@ -128,6 +144,9 @@ public:
     // The value of the current row as CP932, at most kMaxValueBytes long;
     // NULL reads as empty text.
     int GetValue(int index, std::string& value) const;
+    // The same value as the driver delivered it: UTF-8 bytes, unconverted
+    // and uncut (beyond what was read); NULL reads as empty.
+    int GetRawValue(int index, std::string& value) const;
     int IsEndOfData() const { return endOfData_; }
     // 1 when the latest Fetch ended the data with an error rather than at
     // its end (a row the driver could not deliver); the statement's
@@ -136,13 +155,29 @@ public:
 
     // Catalogue queries; an empty argument leaves that part unrestricted.
     // The driver's answer is bound like a result set, first row fetched.
+    // schema is a search pattern; on a driver whose databases are catalogues
+    // (UsesCatalogsForSchemas) it goes as the catalogue argument instead.
+    // The table or procedure of the detail calls is one name, never a
+    // pattern: ListColumns and ListProcedureColumns escape it. Drivers
+    // without an escape may still answer rows of other names that match.
     int ListTables(std::string_view schema, std::string_view table);
     int ListProcedures(std::string_view schema, std::string_view procedure);
     int ListColumns(std::string_view schema, std::string_view table, std::string_view column);
+    int ListColumns(std::string_view schema, RawName table, std::string_view column);
     int ListPrimaryKeys(std::string_view schema, std::string_view table);
+    int ListPrimaryKeys(std::string_view schema, RawName table);
     int ListIndexes(std::string_view schema, std::string_view table);
+    int ListIndexes(std::string_view schema, RawName table);
     int ListProcedureColumns(std::string_view schema, std::string_view procedure,
                              std::string_view column);
+    int ListProcedureColumns(std::string_view schema, RawName procedure, std::string_view column);
+
+    // What the driver told at connect time. True when it has no schemas but
+    // catalogues (MariaDB: databases): the catalogue calls then pass their
+    // schema argument as the catalogue.
+    bool UsesCatalogsForSchemas() const { return catalogsForSchemas_; }
+    // The connection's catalogue (database) when it connected, CP932.
+    const std::string& CurrentCatalog() const { return currentCatalog_; }
 
     // Asks the driver to stop the statement now running on another thread.
     // Takes no connection lock; harmless when no statement exists. A cancel
@@ -163,6 +198,7 @@ public:
     const BoundColumn* FindColumn(int index) const;
 
 private:
+    bool HasStatement() const { return stmtHandle_ != SQL_NULL_HSTMT; }
     void ClearColumns();
     void BindResultColumns(SQLSMALLINT count);
     void ReadLongValue(BoundColumn& column);
@@ -170,6 +206,14 @@ private:
     // statement produced no columns.
     bool BindAnswer();
     int FinishCatalogCall(SQLRETURN rc);
+    // Runs call(catalog, schema, name, column) with the catalogue arguments in
+    // the driver's encoding, the window's schema in its place.
+    template <class Call>
+    int CatalogCall(std::string_view schema, std::string name, std::string_view column, Call call);
+    void ReadDriverInfo();
+    // Where the current row's value of column lies: up to the end the driver
+    // reported, the value itself ending at the first NUL; empty for NULL.
+    static std::string_view ValueArea(const BoundColumn& column);
     void SetNoResult();
 
     SQLHENV envHandle_ = SQL_NULL_HENV;
@@ -179,6 +223,13 @@ private:
     // Read by commands on any thread while another may be disconnecting.
     std::atomic<int32_t> connected_{0};
     std::atomic<bool> stopRequested_{false};
+    // The latest AllocStatement was refused by the driver; its reason is on
+    // the connection handle.
+    bool allocRefused_ = false;
+    // Read from the driver at connect time.
+    bool catalogsForSchemas_ = false;
+    std::string currentCatalog_;
+    std::string searchEscape_;  // SQL_SEARCH_PATTERN_ESCAPE, UTF-8; empty when none
     int32_t columnCount_ = 0;
     int32_t endOfData_ = 1;
     int32_t fetchFailed_ = 0;

@@ -42,9 +42,9 @@ public:
     StatementScope(const StatementScope&) = delete;
     StatementScope& operator=(const StatementScope&) = delete;
 
-    // False when the statement could not be allocated (no connection, or a
-    // stop was requested); Execute then fails and the diagnostic is the
-    // driver manager's.
+    // False when the statement could not be allocated (no connection, a lost
+    // one, or a stop was requested); Execute then fails, and the statement's
+    // diagnostic is the reason the connection handle gives (none after a stop).
     bool Allocated() const { return allocated_; }
 
     COdbcConn& Conn() const { return conn_; }

@@ -6,7 +6,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config ccache dpkg-dev desktop-file-utils
   qt6-base-dev qt6-translations-l10n
   unixodbc unixodbc-dev odbcinst libsqliteodbc odbc-postgresql
-  sqlite3 postgresql-15
+  sqlite3 postgresql-15 mariadb-server odbc-mariadb
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth fonts-ipafont-gothic xclip xdotool x11-xserver-utils imagemagick
   clang libclang-rt-14-dev

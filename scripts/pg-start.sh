@@ -16,6 +16,8 @@ usage() { echo "usage: $0 <folder>" >&2; exit 2; }
 [ $# -eq 1 ] || usage
 OUT=$1
 SCRIPTS=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=scripts/server-common.sh
+. "$SCRIPTS/server-common.sh"
 PGBIN=${PGBIN:-/usr/lib/postgresql/15/bin}
 [ -x "$PGBIN/initdb" ] || { echo "$0: no PostgreSQL 15 server binaries in $PGBIN" >&2; exit 1; }
 
@@ -39,13 +41,7 @@ port_taken() {
     return 1
 }
 
-PORT=${PGPORT:-54329}
-tries=0
-while port_taken "$PORT"; do
-    tries=$((tries + 1))
-    [ $tries -lt 50 ] || { echo "$0: no free port from ${PGPORT:-54329} upward" >&2; exit 1; }
-    PORT=$((PORT + 1))
-done
+PORT=$(free_port "${PGPORT:-54329}" port_taken)
 
 PGDIR=$(mktemp -d /tmp/vetchpg.XXXXXX)
 chmod 700 "$PGDIR"
@@ -53,12 +49,7 @@ chmod 700 "$PGDIR"
 
 fail() {
     echo "$0: $1" >&2
-    for log in "$PGDIR/initdb.log" "$PGDIR/server.log" "$PGDIR/setup.log"; do
-        if [ -s "$log" ]; then
-            echo "----- $log -----" >&2
-            cat "$log" >&2
-        fi
-    done
+    print_logs "$PGDIR/initdb.log" "$PGDIR/server.log" "$PGDIR/setup.log"
     as_server "$PGBIN/pg_ctl" -D "$PGDIR/data" -m immediate -w stop >/dev/null 2>&1 || true
     rm -rf "$PGDIR"
     exit 1

@@ -1,7 +1,7 @@
 #!/bin/bash
-# Installs what vetch needs, starts a throwaway PostgreSQL server, builds the
-# program three times and runs the tests in each: a normal build and one with
-# AddressSanitizer and UndefinedBehaviorSanitizer run the whole suite; one
+# Installs what vetch needs, starts throwaway PostgreSQL and MariaDB servers,
+# builds the program three times and runs the tests in each: a normal build
+# and one with AddressSanitizer and UndefinedBehaviorSanitizer run the whole suite; one
 # with ThreadSanitizer runs the tests where threads meet (ctest label
 # "threads": the shared connection, the stop, the worker hand-over).
 set -euo pipefail
@@ -9,18 +9,27 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 
 bash "$ROOT/scripts/install-deps.sh"
 
-PGWORK=$(mktemp -d /tmp/vetch-pgtest.XXXXXX)
-cleanup() { bash "$ROOT/scripts/pg-stop.sh" "$PGWORK" >/dev/null 2>&1 || true; rm -rf "$PGWORK"; }
+DBWORK=$(mktemp -d /tmp/vetch-dbtest.XXXXXX)
+cleanup() {
+  bash "$ROOT/scripts/pg-stop.sh" "$DBWORK" >/dev/null 2>&1 || true
+  bash "$ROOT/scripts/mdb-stop.sh" "$DBWORK" >/dev/null 2>&1 || true
+  rm -rf "$DBWORK"
+}
 trap cleanup EXIT
-if bash "$ROOT/scripts/pg-start.sh" "$PGWORK"; then
-  # shellcheck disable=SC1091
-  source "$PGWORK/pg.env"
-elif [[ "${CI:-}" == "true" ]]; then
-  echo "PostgreSQL did not start; the database tests cannot run" >&2
-  exit 1
-else
-  echo "PostgreSQL did not start; its tests will be skipped" >&2
-fi
+# start_server <name> <script> <env file>
+start_server() {
+  if bash "$ROOT/scripts/$2" "$DBWORK"; then
+    # shellcheck disable=SC1090
+    source "$DBWORK/$3"
+  elif [[ "${CI:-}" == "true" ]]; then
+    echo "$1 did not start; the database tests cannot run" >&2
+    exit 1
+  else
+    echo "$1 did not start; its tests will be skipped" >&2
+  fi
+}
+start_server PostgreSQL pg-start.sh pg.env
+start_server MariaDB mdb-start.sh mdb.env
 
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/vetch-xdg.XXXXXX)}
 chmod 700 "$XDG_RUNTIME_DIR"

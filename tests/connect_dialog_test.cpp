@@ -22,9 +22,9 @@ protected:
         MainWindowFixture::SetUp();
         vetch_test::InitOdbcEnvironment();
     }
-    std::string Dsn() const { return GetParam() == Db::Sqlite ? vetch_test::SqliteDsn() : vetch_test::PostgresDsn(); }
-    std::string User() const { return GetParam() == Db::Sqlite ? "" : vetch_test::PostgresUser(); }
-    std::string Password() const { return GetParam() == Db::Sqlite ? "" : vetch_test::PostgresPassword(); }
+    std::string Dsn() const { return vetch_test::DataSourceOf(GetParam()).dsn; }
+    std::string User() const { return vetch_test::DataSourceOf(GetParam()).user; }
+    std::string Password() const { return vetch_test::DataSourceOf(GetParam()).password; }
 
     // Types into the dialog's fields as a user would, then presses a button.
     static void Type(platform::CDialog& d, int id, const std::string& cp932) {

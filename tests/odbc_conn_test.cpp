@@ -34,6 +34,10 @@ protected:
     COdbcConn conn;
 };
 
+// The tests whose SQL MariaDB cannot run (no long messages of our making, no
+// '||', a driver that reads the whole answer at execution).
+class OdbcConnSqlitePgTest : public OdbcConnTest {};
+
 TEST_P(OdbcConnTest, ReadsRowsAndReportsTheDriversMessage) {
     ASSERT_TRUE(vetch_test::ResetTable(conn, "items", "id integer primary key, name varchar(20), note varchar(20)"));
     ASSERT_EQ(3, vetch_test::RunSql(conn, "INSERT INTO items VALUES (1, 'one', NULL), (2, 'two', ''), (3, 'three', 'x')"));
@@ -79,7 +83,7 @@ TEST_P(OdbcConnTest, ReadsRowsAndReportsTheDriversMessage) {
     EXPECT_EQ("", DiagnosticMessage(conn, SQL_HANDLE_STMT));
 }
 
-TEST_P(OdbcConnTest, CutsALongJapaneseMessageBetweenCharacters) {
+TEST_P(OdbcConnSqlitePgTest, CutsALongJapaneseMessageBetweenCharacters) {
     std::string name;
     for (int i = 0; i < 400; ++i) name += "あ";
     // PostgreSQL shortens identifiers, so its long message comes from RAISE.
@@ -103,7 +107,7 @@ TEST_P(OdbcConnTest, CutsALongJapaneseMessageBetweenCharacters) {
 // Values up to 20480 CP932 bytes arrive whole, longer ones are cut there
 // between two characters, whether they fit the bound buffer or must be read
 // again because the display size promised less.
-TEST_P(OdbcConnTest, LongValuesArriveWholeUpTo20480Bytes) {
+TEST_P(OdbcConnSqlitePgTest, LongValuesArriveWholeUpTo20480Bytes) {
     ASSERT_TRUE(vetch_test::ResetTable(conn, "long_values", "id integer, v text"));
     // n copies of a text, made by the database.
     auto repeated = [&](const std::string& text, int n) {
@@ -144,7 +148,7 @@ TEST_P(OdbcConnTest, LongValuesArriveWholeUpTo20480Bytes) {
 
 // A row that fails ends the reading as the end of the data does, but says
 // so, and the driver's message stays on the statement.
-TEST_P(OdbcConnTest, AFetchThatFailsIsToldFromTheEndOfTheData) {
+TEST_P(OdbcConnSqlitePgTest, AFetchThatFailsIsToldFromTheEndOfTheData) {
     conn.Disconnect();
     ASSERT_EQ(0, vetch_test::ConnectStreamingTo(conn, GetParam())) << DiagnosticMessage(conn, SQL_HANDLE_DBC);
     auto lock = conn.Lock();
@@ -167,6 +171,8 @@ TEST_P(OdbcConnTest, AFetchThatFailsIsToldFromTheEndOfTheData) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, OdbcConnTest, testing::ValuesIn(vetch_test::AllDbs()),
+                         [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });
+INSTANTIATE_TEST_SUITE_P(Db, OdbcConnSqlitePgTest, testing::ValuesIn(vetch_test::DbsWithout(Db::Mariadb)),
                          [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });
 
 TEST(OdbcConnSqlite, ValuesLongerThanTheirDisplaySizeArriveWhole) {
@@ -281,5 +287,48 @@ TEST(BuildConnectionString, QuotesOnlyValuesThatNeedIt) {
     EXPECT_EQ("DSN=x{y};UID=h3}br;PWD=", BuildConnectionString("x{y}", "h3}br", ""));
     EXPECT_EQ("DSN={a;b};UID={u;DATABASE=other}}};PWD=", BuildConnectionString("a;b", "u;DATABASE=other}", ""));
 }
+
+}  // namespace
+
+namespace {
+
+// The server ends the session under the connection, as when it restarts:
+// every later statement and catalogue call fails with a message, never an
+// empty one. The MariaDB driver then refuses to allocate statements at all.
+class OdbcConnLostSessionTest : public testing::TestWithParam<Db> {};
+
+TEST_P(OdbcConnLostSessionTest, StatementsAfterALostSessionSayWhy) {
+    VETCH_REQUIRE_DB(GetParam());
+    const bool pg = GetParam() == Db::Postgres;
+    COdbcConn conn, admin;
+    ASSERT_EQ(0, vetch_test::ConnectTo(conn, GetParam()));
+    ASSERT_EQ(0, vetch_test::ConnectTo(admin, GetParam()));
+    const Rows session = vetch_test::Query(conn, pg ? "SELECT pg_backend_pid()" : "SELECT CONNECTION_ID()");
+    ASSERT_EQ(1u, session.size());
+    vetch_test::Query(admin, (pg ? "SELECT pg_terminate_backend(" : "KILL CONNECTION (") + session[0][0] + ")");
+    admin.Disconnect();
+
+    int refused = 0;
+    for (int i = 0; i < 4; ++i) {
+        db::StatementScope statement(conn);
+        EXPECT_EQ(-1, i % 2 ? statement->ListTables("", "") : statement->Execute("SELECT 1"));
+        EXPECT_EQ(1, statement->IsEndOfData());
+        const std::string message = DiagnosticMessage(*statement, SQL_HANDLE_STMT);
+        EXPECT_NE("", message) << "call " << i;
+        if (statement.Allocated()) continue;
+        ++refused;
+        EXPECT_EQ(DiagnosticMessage(*statement, SQL_HANDLE_DBC), message);
+        if (!pg) {
+            EXPECT_NE(std::string::npos, message.find("Connection not open")) << message;
+        }
+    }
+    if (!pg) {
+        EXPECT_EQ(3, refused);
+    }
+    conn.Disconnect();
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, OdbcConnLostSessionTest, testing::Values(Db::Postgres, Db::Mariadb),
+                         [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });
 
 }  // namespace

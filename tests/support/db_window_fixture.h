@@ -77,6 +77,7 @@ protected:
     std::unique_ptr<CMainDlg> dlg;
 };
 
-#define VETCH_FOR_EACH_DB(Suite)                                                                          \
-    INSTANTIATE_TEST_SUITE_P(Db, Suite, ::testing::ValuesIn(vetch_test::AllDbs()),                        \
+#define VETCH_FOR_DBS(Suite, dbs)                                                                         \
+    INSTANTIATE_TEST_SUITE_P(Db, Suite, ::testing::ValuesIn(dbs),                                         \
                              [](const auto& info) { return std::string(vetch_test::DbName(info.param)); })
+#define VETCH_FOR_EACH_DB(Suite) VETCH_FOR_DBS(Suite, vetch_test::AllDbs())

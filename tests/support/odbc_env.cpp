@@ -22,16 +22,20 @@ namespace {
 
 constexpr const char* kSqliteDriver = "/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so";
 constexpr const char* kPostgresDriver = "/usr/lib/x86_64-linux-gnu/odbc/psqlodbca.so";
+constexpr const char* kMariadbDriver = "/usr/lib/x86_64-linux-gnu/odbc/libmaodbc.so";
 constexpr const char* kSqliteDsn = "vetch-test-sqlite";
 constexpr const char* kPostgresDsn = "vetch-test-pg";
 constexpr const char* kSqliteStreamingDsn = "vetch-test-sqlite-stream";
 constexpr const char* kPostgresStreamingDsn = "vetch-test-pg-stream";
+constexpr const char* kMariadbDsn = "vetch-test-mdb";
 
 struct State {
     std::string dir;
     std::string sqlitePath;
     std::string pgUser, pgPassword, pgQuotedUser, pgQuotedPassword, pgSchema;
     bool pgConfigured = false;
+    std::string mdbUser, mdbPassword;
+    bool mdbConfigured = false;
 };
 
 State& Env() {
@@ -108,13 +112,17 @@ void Initialise() {
     const char* quoted = std::getenv("VETCH_PG_QUOTED_PASSWORD");
     env.pgQuotedPassword = quoted ? quoted : "";
     env.pgSchema = "vt_" + std::to_string(getpid());
+    env.mdbConfigured = !GetEnv("VETCH_MDB_PORT").empty();
+    env.mdbUser = GetEnv("VETCH_MDB_USER", "vetch");
+    env.mdbPassword = GetEnv("VETCH_MDB_PASSWORD", "vetchpw");
 
     // DontDLClose keeps a driver loaded after its last connection ends, so
     // that sanitizer reports can still name the library an allocation came
     // from (and each test does not load the driver again).
     WriteFile(env.dir + "/odbcinst.ini",
               std::string("[SQLite3]\nDriver=") + kSqliteDriver + "\nDontDLClose=1\n\n[PostgreSQL ANSI]\nDriver=" +
-                  kPostgresDriver + "\nDontDLClose=1\n");
+                  kPostgresDriver + "\nDontDLClose=1\n\n[MariaDB Unicode]\nDriver=" + kMariadbDriver +
+                  "\nDontDLClose=1\n");
     // The database is thrown away at the end, so it is never synced to disk:
     // with syncing every autocommitted statement waits for the disk.
     const std::string sqlite = "Driver=SQLite3\nDatabase=" + env.sqlitePath + "\nSyncPragma=OFF\nJournalMode=MEMORY\n";
@@ -128,6 +136,12 @@ void Initialise() {
                                env.pgSchema + ",public\n";
         dsns += std::string("\n[") + kPostgresDsn + "]\n" + pg;
         dsns += std::string("\n[") + kPostgresStreamingDsn + "]\n" + pg + "UseDeclareFetch=1\nFetch=2\n";
+    }
+    if (env.mdbConfigured) {
+        const std::string mdb = "Driver=MariaDB Unicode\nSERVER=" + GetEnv("VETCH_MDB_HOST", "127.0.0.1") +
+                                "\nPORT=" + GetEnv("VETCH_MDB_PORT") + "\nDATABASE=" +
+                                GetEnv("VETCH_MDB_DATABASE", "vetchdb") + "\nCHARSET=utf8mb4\n";
+        dsns += std::string("\n[") + kMariadbDsn + "]\n" + mdb;
     }
     WriteFile(env.dir + "/odbc.ini", dsns);
     // The driver manager unloads its ini-file library before the leak check
@@ -174,6 +188,13 @@ std::vector<Login> PostgresOddLogins() {
     return {{"h3=eq", " a;b "}, {"h3}br", "{open"}, {"h3{br", "close}="}};
 }
 
+bool MariadbConfigured() { return Ready().mdbConfigured; }
+
+std::string MariadbMissingReason() {
+    return "MariaDB is not configured: VETCH_MDB_PORT is not set. Start a server with "
+           "scripts/mdb-start.sh <folder> and source <folder>/mdb.env before running the tests.";
+}
+
 const char* PostgresSchema() {
     InitOdbcEnvironment();
     static std::once_flag once;
@@ -193,32 +214,83 @@ const char* PostgresSchema() {
     return Env().pgSchema.c_str();
 }
 
-const char* DbName(Db db) { return db == Db::Sqlite ? "SQLite" : "PostgreSQL"; }
-std::vector<Db> AllDbs() { return {Db::Sqlite, Db::Postgres}; }
+const char* DbName(Db db) {
+    switch (db) {
+    case Db::Sqlite: return "SQLite";
+    case Db::Postgres: return "PostgreSQL";
+    case Db::Mariadb: return "MariaDB";
+    }
+    return "?";
+}
+
+std::vector<Db> AllDbs() {
+    if (MariadbConfigured()) return {Db::Sqlite, Db::Postgres, Db::Mariadb};
+    return {Db::Sqlite, Db::Postgres};
+}
+
+std::vector<Db> DbsWithout(Db left_out) {
+    std::vector<Db> dbs = AllDbs();
+    std::erase(dbs, left_out);
+    return dbs;
+}
+
+DataSource DataSourceOf(Db db) {
+    const State& env = Ready();
+    switch (db) {
+    case Db::Sqlite: break;
+    case Db::Postgres: return {kPostgresDsn, env.pgUser, env.pgPassword};
+    case Db::Mariadb: return {kMariadbDsn, env.mdbUser, env.mdbPassword};
+    }
+    return {kSqliteDsn, "", ""};
+}
 
 int ConnectTo(COdbcConn& conn, Db db) {
     InitOdbcEnvironment();
-    if (db == Db::Sqlite) return conn.Connect(kSqliteDsn, "", "");
-    if (!Env().pgConfigured) return -1;
-    PostgresSchema();
-    return ConnectToPostgres(conn);
+    switch (db) {
+    case Db::Sqlite: return conn.Connect(kSqliteDsn, "", "");
+    case Db::Postgres:
+        if (!Env().pgConfigured) return -1;
+        PostgresSchema();
+        return ConnectToPostgres(conn);
+    case Db::Mariadb:
+        if (!Env().mdbConfigured) return -1;
+        return conn.Connect(kMariadbDsn, Env().mdbUser, Env().mdbPassword);
+    }
+    return -1;
 }
 
 int ConnectStreamingTo(COdbcConn& conn, Db db) {
     InitOdbcEnvironment();
-    if (db == Db::Sqlite) return conn.Connect(kSqliteStreamingDsn, "", "");
-    if (!Env().pgConfigured) return -1;
-    PostgresSchema();
-    return conn.Connect(kPostgresStreamingDsn, Env().pgUser, Env().pgPassword);
+    switch (db) {
+    case Db::Sqlite: return conn.Connect(kSqliteStreamingDsn, "", "");
+    case Db::Postgres:
+        if (!Env().pgConfigured) return -1;
+        PostgresSchema();
+        return conn.Connect(kPostgresStreamingDsn, Env().pgUser, Env().pgPassword);
+    case Db::Mariadb: break;  // its driver reads the whole answer at execution
+    }
+    return -1;
 }
 
 const char* FailingThirdRowQuery(Db db) {
-    return db == Db::Sqlite ? "select n, case when n = 3 then abs(-9223372036854775807 - 1) else n end from "
-                              "(select 1 n union all select 2 union all select 3 union all select 4)"
-                            : "SELECT n, 1/(n-3) FROM generate_series(1,5) n";
+    switch (db) {
+    case Db::Sqlite:
+        return "select n, case when n = 3 then abs(-9223372036854775807 - 1) else n end from "
+               "(select 1 n union all select 2 union all select 3 union all select 4)";
+    case Db::Postgres: return "SELECT n, 1/(n-3) FROM generate_series(1,5) n";
+    case Db::Mariadb: break;
+    }
+    return "";
 }
 
-const char* FailingThirdRowMessage(Db db) { return db == Db::Sqlite ? "integer overflow" : "division by zero"; }
+const char* FailingThirdRowMessage(Db db) {
+    switch (db) {
+    case Db::Sqlite: return "integer overflow";
+    case Db::Postgres: return "division by zero";
+    case Db::Mariadb: break;
+    }
+    return "";
+}
 
 int RunSql(COdbcConn& conn, std::string_view sql, std::string* message) {
     db::StatementScope statement(conn);
