@@ -4,8 +4,13 @@
 #include "platform/menu_resource.h"
 #include "resources/resource_ids.h"
 #include "support/gui_test.h"
+#include "support/temp_dir.h"
 
+#include <QFileDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QTimer>
 #include <QPushButton>
 #include <QTest>
 
@@ -27,6 +32,63 @@ TEST(FileDialogFilters, BecomeNameFilters) {
     EXPECT_EQ(platform::NameFiltersOf("SQL Files (*.sql)|*.sql||"), std::vector<std::string>{"SQL Files (*.sql)"});
     EXPECT_EQ(platform::NameFiltersOf("Text|*.txt;*.log|All (*.*)|*.*||"),
               (std::vector<std::string>{"Text (*.txt *.log)", "All (*.*)"}));
+}
+
+// A name with a wildcard typed into the real dialog lists the files that
+// match it; the dialog stays open and chooses nothing.
+TEST_F(PlatformTest, AWildcardNameInTheFileDialogsIsAFilter) {
+    platform::SetFileDialogResponder(nullptr);
+    for (const char* file : {"ab.sql", "abc.sql", "x.sql"}) WriteFileBytes((Dir() / file).string(), "");
+    const std::pair<const char*, QStringList> names[] = {{"*.sql", {"ab.sql", "abc.sql", "x.sql"}},
+                                                         {"a?.sql", {"ab.sql"}}};
+    for (const auto kind : {platform::FileDialogKind::Save, platform::FileDialogKind::Open}) {
+        for (const auto& [typed, matching] : names) {
+            SCOPED_TRACE(typed);
+            bool stayedOpen = false;
+            QStringList listed;
+            // Any other window the name brings up (a "not found" box) is
+            // noted and closed, so that the test fails rather than hangs.
+            QString other;
+            QTimer guard;
+            guard.setSingleShot(true);
+            QObject::connect(&guard, &QTimer::timeout, [&] {
+                QWidget* top = QApplication::activeModalWidget();
+                if (top && !qobject_cast<QFileDialog*>(top)) {
+                    other = top->metaObject()->className();
+                    top->close();
+                }
+            });
+            QTimer::singleShot(0, [&] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                ASSERT_TRUE(dialog);
+                auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+                auto* list = dialog->findChild<QListView*>("listView");
+                ASSERT_TRUE(name && list);
+                guard.start(3000);
+                name->setText(QString::fromUtf8(typed));
+                QTest::keyClick(name, Qt::Key_Return);
+                stayedOpen = dialog->isVisible();
+                (void)QTest::qWaitFor([&] {
+                    listed.clear();
+                    for (int r = 0; r < list->model()->rowCount(list->rootIndex()); ++r) {
+                        listed << list->model()->index(r, 0, list->rootIndex()).data().toString();
+                    }
+                    return listed == matching;
+                });
+                dialog->reject();
+            });
+            platform::FileDialogRequest request;
+            request.kind = kind;
+            request.folder = Dir().string();
+            request.filter = "SQL Files (*.sql)|*.sql||";
+            request.defaultSuffix = "sql";
+            EXPECT_EQ(platform::ShowFileDialog(nullptr, request), std::nullopt);
+            EXPECT_TRUE(stayedOpen);
+            EXPECT_EQ(listed, matching);
+            EXPECT_TRUE(other.isEmpty()) << other.toStdString();
+        }
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir()), std::filesystem::directory_iterator()), 3);
 }
 
 TEST_F(PlatformTest, ButtonsEnterAndEscapeEndAModalDialog) {
