@@ -91,6 +91,50 @@ TEST_F(PlatformTest, AWildcardNameInTheFileDialogsIsAFilter) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir()), std::filesystem::directory_iterator()), 3);
 }
 
+// Tab goes round the controls of each window in the order its control
+// table lists them, a radio group being one stop (the main and text windows'
+// editors take Tab as text).
+TEST_F(PlatformTest, TabVisitsEachWindowsControlsInTheirOrder) {
+    using namespace res;
+    const std::pair<int, std::vector<int>> windows[] = {
+        {IDD_QUERY_RESULT, {IDC_RESULT_SQL, IDC_COPY, IDC_RESULT_LIST}},
+        {IDD_DB_INFO, {IDC_SCHEMA, IDC_OBJECT_KIND, IDC_DETAIL_KIND, IDC_OBJECT_LIST, IDC_DETAIL_LIST, IDC_COPY}},
+        {IDD_BATCH_RUN, {IDC_COPY, IDC_BATCH_LOG}},
+        {IDD_SETTINGS,
+         {IDC_LINE_BREAK_COUNT, IDC_PARAM_NAME, IDC_LANGUAGE_VCPP, IDC_RESULT_MAX, IDC_TIMEOUT, IDC_FONT_SIZE,
+          platform::IDOK, platform::IDCANCEL}},
+        {IDD_CONNECT, {IDC_HOST_STRING, IDC_USER_NAME, IDC_PASSWORD, platform::IDOK, platform::IDCANCEL}},
+        {IDD_FIND,
+         {IDC_SEARCH_TEXT, platform::IDOK, platform::IDCANCEL, IDC_WHOLE_WORD, IDC_MATCH_CASE, IDC_SEARCH_UP}},
+        {IDD_REPLACE,
+         {IDC_SEARCH_TEXT, IDC_REPLACE_TEXT, IDC_FIND_NEXT, IDC_REPLACE_ONCE, IDC_REPLACE_ALL, platform::IDCANCEL,
+          IDC_WHOLE_WORD, IDC_MATCH_CASE, IDC_SCOPE_WHOLE_TEXT}},
+    };
+    for (const auto& [id, order] : windows) {
+        SCOPED_TRACE(id);
+        platform::CDialog dialog(id);
+        dialog.Create(nullptr);
+        dialog.show();
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        dialog.GetDlgItem(order.front())->setFocus();
+        std::vector<int> visited;
+        for (std::size_t i = 0; i <= order.size(); ++i) {
+            const QWidget* focus = QApplication::focusWidget();
+            int at = 0;
+            for (const platform::DlgControl& c : dialog.Template().controls) {
+                const QWidget* item = c.id > 0 ? dialog.GetDlgItem(c.id) : nullptr;
+                if (item && (item == focus || item->isAncestorOf(focus))) at = c.id;
+            }
+            visited.push_back(at);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        std::vector<int> round = order;
+        round.push_back(order.front());  // and on from the last to the first
+        EXPECT_EQ(visited, round);
+    }
+}
+
 TEST_F(PlatformTest, ButtonsEnterAndEscapeEndAModalDialog) {
     using Press = std::function<void(platform::CDialog&)>;
     const std::vector<std::pair<Press, int>> cases{
