@@ -77,11 +77,11 @@ TEST_F(PlatformTest, AWildcardNameInTheFileDialogsIsAFilter) {
                 });
                 dialog->reject();
             });
-            platform::FileDialogRequest request;
-            request.kind = kind;
-            request.folder = Dir().string();
-            request.filter = "SQL Files (*.sql)|*.sql||";
-            request.defaultSuffix = "sql";
+            const platform::FileDialogRequest request{.kind = kind,
+                                                      .folder = Dir().string(),
+                                                      .fileName = "*.sql",
+                                                      .filter = "SQL Files (*.sql)|*.sql||",
+                                                      .defaultSuffix = "sql"};
             EXPECT_EQ(platform::ShowFileDialog(nullptr, request), std::nullopt);
             EXPECT_TRUE(stayedOpen);
             EXPECT_EQ(listed, matching);
