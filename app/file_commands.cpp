@@ -76,8 +76,7 @@ void CMainDlg::OnFileSaveAs() {
 
 bool CMainDlg::WriteEditorToFile(const std::string& path) {
     // The editor's bytes as they are: CR LF line ends, no terminator, no
-    // byte-order mark. The old file stays whole unless the new one is
-    // complete.
+    // byte-order mark. A write-protected file is refused, not replaced.
     const std::error_code error = platform::WriteFileAtomically(path, curEdit->GetText(), platform::kOrdinaryFileMode);
     if (!error) return true;
     platform::MessageBox(this,

@@ -80,6 +80,28 @@ void SyncFolder(const std::string& folder) {
     }
 }
 
+// Gives the new file the old one's owner, group and mode. Only root may hand
+// a file to another owner, and a user only to a group of their own: false
+// when the old file's cannot be kept.
+bool TakeOver(int fd, const struct stat& old) {
+    struct stat now {};
+    if (::fstat(fd, &now) != 0) return false;
+    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        return false;
+    }
+    // After fchown, which clears the set-id bits.
+    return ::fchmod(fd, old.st_mode & 07777) == 0;
+}
+
+std::error_code WriteInPlace(const std::string& target, std::string_view data) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return LastError();
+    std::error_code error;
+    if (!WriteAll(fd, data) || ::fsync(fd) != 0) error = LastError();
+    if (::close(fd) != 0 && !error) error = LastError();
+    return error;
+}
+
 }  // namespace
 
 std::error_code WriteFileAtomically(const std::string& path, std::string_view data, unsigned newFileMode) {
@@ -96,11 +118,27 @@ std::error_code WriteFileAtomically(const std::string& path, std::string_view da
     if (exists && !S_ISREG(existing.st_mode)) return std::make_error_code(std::errc::operation_not_supported);
 
     const std::string folder = FolderOf(target);
+    if (exists) {
+        // A write-protected file stays protected: a rename would go round
+        // the protection. The effective ids decide, as for open().
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return LastError();
+        // A rename would cut a second hard link off the new text, and needs
+        // a folder that takes new files.
+        if (existing.st_nlink != 1 || ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+            return WriteInPlace(target, data);
+        }
+    }
     std::string temp;
     const int fd = CreateTemporary(folder, exists ? 0600 : newFileMode, temp);
     if (fd < 0) return LastError();
+    if (exists && !TakeOver(fd, existing)) {
+        // Replaced, the file would change hands.
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return WriteInPlace(target, data);
+    }
 
-    bool ok = (!exists || ::fchmod(fd, existing.st_mode & 07777) == 0) && WriteAll(fd, data) && ::fsync(fd) == 0;
+    bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
     std::error_code error = ok ? std::error_code() : LastError();
     if (::close(fd) != 0 && ok) {
         ok = false;

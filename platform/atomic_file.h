@@ -1,6 +1,6 @@
 // Replacing a file's whole content so that it is either the old file or the
-// new one, never a mixture, whatever happens during the write: the settings
-// file and SQL files are saved through here.
+// new one, never a mixture, whenever that can be done without changing what
+// the file is: the settings file and SQL files are saved through here.
 #pragma once
 
 #include <string>
@@ -19,9 +19,15 @@ constexpr unsigned kOrdinaryFileMode = 0666;
 // file it names (the link stays a link). An existing target keeps its
 // permission bits; a new one gets newFileMode less the umask.
 //
+// An existing target that the user may not write is refused (EACCES, EROFS)
+// and left alone. One that a rename would change (a second hard link, an
+// owner or group the user cannot give the new file) or whose folder takes no
+// new file is written in place instead: truncated, written and flushed.
+//
 // Returns an empty error code on success. On failure it returns the system's
-// reason (errno of the step that failed), the file at path is exactly as it
-// was, and no temporary file is left behind.
+// reason (errno of the step that failed) and no temporary file is left
+// behind; the file at path is exactly as it was, except when a write in place
+// failed part way.
 std::error_code WriteFileAtomically(const std::string& path, std::string_view data, unsigned newFileMode);
 
 }  // namespace platform

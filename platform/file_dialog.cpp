@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QStringList>
 
 namespace platform {
@@ -12,6 +13,27 @@ std::function<std::optional<std::string>(const FileDialogRequest&)>& Responder()
     static std::function<std::optional<std::string>(const FileDialogRequest&)> responder;
     return responder;
 }
+
+// A name with a wildcard is a filter, never a file name, as in the dialogs
+// of the desktop the program's file handling follows: accepting one lists
+// the files that match it and keeps the dialog open.
+class FilteringFileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override {
+        const QStringList chosen = selectedFiles();
+        const QString name = chosen.isEmpty() ? QString() : QFileInfo(chosen.front()).fileName();
+        if (!name.contains(QLatin1Char('*')) && !name.contains(QLatin1Char('?'))) {
+            QFileDialog::accept();
+            return;
+        }
+        QStringList filters = nameFilters();
+        if (!filters.contains(name)) filters << name;
+        setNameFilters(filters);
+        selectNameFilter(name);
+    }
+};
 
 }  // namespace
 
@@ -54,7 +76,7 @@ std::optional<std::string> ShowFileDialog(QWidget* parent, const FileDialogReque
         return Responder()(request);
     }
     const bool open = request.kind == FileDialogKind::Open;
-    QFileDialog dialog(parent, QString::fromUtf8(open ? "開く" : "名前を付けて保存"));
+    FilteringFileDialog dialog(parent, QString::fromUtf8(open ? "開く" : "名前を付けて保存"));
     dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     QStringList filters;

@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -22,6 +23,7 @@ struct LineChannel {
     std::deque<std::string> waiting;  // handed over, not yet taken by Serve
     std::uint64_t handedOver = 0;     // lines given to Send so far
     std::uint64_t appended = 0;       // of those, lines in the window (in order)
+    unsigned sendersWaiting = 0;      // workers waiting inside Send
     bool stopping = false;
     bool woken = false;               // eventFd holds an unread wake-up
     int eventFd = -1;
@@ -40,7 +42,9 @@ bool LineSender::Send(std::string line) const {
         const std::uint64_t one = 1;
         c.woken = ::write(c.eventFd, &one, sizeof one) == sizeof one;
     }
+    ++c.sendersWaiting;
     c.changed.wait(lock, [&] { return c.appended >= ticket || c.stopping; });
+    --c.sendersWaiting;
     return c.appended >= ticket;
 }
 
@@ -104,6 +108,11 @@ void LineHandOver::Stop() {
         channel_->waiting.clear();
     }
     channel_->changed.notify_all();
+}
+
+std::uint64_t LineHandOver::LinesHeld() const {
+    std::lock_guard lock(channel_->mutex);
+    return std::min<std::uint64_t>(channel_->handedOver - channel_->appended, channel_->sendersWaiting);
 }
 
 bool LineHandOver::Stopping() const {

@@ -24,6 +24,7 @@
 
 #include <QObject>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -76,6 +77,10 @@ public:
     // are dropped. Any thread; more than once is harmless.
     void Stop();
     bool Stopping() const;
+
+    // Lines handed over, not yet appended, whose Send still waits for them:
+    // how a test knows where a worker stands.
+    std::uint64_t LinesHeld() const;
 
 private:
     Append append_;

@@ -1,4 +1,5 @@
-// The dialog templates. Sizes and positions in dialog units.
+// The dialog templates. Sizes and positions in dialog units. The controls
+// stand in the order Tab visits them.
 #include "platform/dialog_template.h"
 #include "resources/resource_ids.h"
 
@@ -107,10 +108,10 @@ const std::map<int, DlgTemplate>& Templates() {
                                   {res::IDC_OBJECT_KIND, ControlKind::ComboList, "", 110, 5, 70, 60, kVisible | kVScroll,
                                    {"ﾃｰﾌﾞﾙ情報", "ﾌﾟﾛｼｰｼﾞｬｰ情報"}},
                                   {res::IDC_DETAIL_KIND, ControlKind::ComboList, "", 185, 5, 60, 60, kVisible | kVScroll},
-                                  {res::IDC_COPY, ControlKind::Button, "ｺﾋﾟｰ", 270, 4, 15, 16, kVisible},
-                                  {res::IDC_SELECT_ALL, ControlKind::Button, "すべて選択", 250, 4, 15, 16, 0},
                                   {res::IDC_OBJECT_LIST, ControlKind::ListView, "", 5, 24, 115, 170, kVisible | kBorder},
                                   {res::IDC_DETAIL_LIST, ControlKind::ListView, "", 125, 24, 170, 170, kVisible | kBorder},
+                                  {res::IDC_COPY, ControlKind::Button, "ｺﾋﾟｰ", 270, 4, 15, 16, kVisible},
+                                  {res::IDC_SELECT_ALL, ControlKind::Button, "すべて選択", 250, 4, 15, 16, 0},
                               }});
         constexpr unsigned kNumberEdit = kVisible | kBorder | kAutoHScroll | kDigitsOnly | kRightAlign;
         t.emplace(res::IDD_SETTINGS,

@@ -54,10 +54,11 @@ public:
     // and must not contain ']', '=' or line ends.
     void SetString(std::string_view section, std::string_view key, std::string_view value);
 
-    // Replaces the file at path as one step (platform::WriteFileAtomically):
-    // a new file is made readable by its owner only, as it holds a password;
-    // an existing one keeps its permissions. On failure the file at path is
-    // untouched and the system's reason is returned.
+    // Replaces the file at path through platform::WriteFileAtomically (one
+    // step where it can be): a new file is made readable by its owner only,
+    // as it holds a password; an existing one keeps its permissions and
+    // owner, and a write-protected one is left alone. On failure the
+    // system's reason is returned.
     std::error_code Save(const std::string& path) const;
 
     // The file's text exactly as Save writes it.

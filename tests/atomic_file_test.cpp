@@ -33,9 +33,20 @@ TEST(AtomicFileTest, NewFilesGetTheirModeAndExistingFilesKeepTheirs) {
 
     WriteFileBytes(dir.File("old.sql"), "a much longer old text than the new one");
     chmod(dir.File("old.sql").c_str(), 0640);
+    // Root saving another user's file gives it back to that user.
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(dir.File("old.sql").c_str(), 65534, 65534), 0);
+    }
     EXPECT_FALSE(WriteFileAtomically(dir.File("old.sql"), "new", platform::kOwnerOnlyMode));
     EXPECT_EQ(ReadFileBytes(dir.File("old.sql")), "new");
     EXPECT_EQ(ModeOf(dir.File("old.sql")), 0640u);
+    struct stat st {};
+    ASSERT_EQ(stat(dir.File("old.sql").c_str(), &st), 0);
+    if (root) {
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(st.st_gid, 65534u);
+    }
     umask(mask);
 
     // A name as long as a name can be still gets its temporary file.

@@ -59,6 +59,20 @@ TEST(Codepage, EveryValidCodeShowsAsItsCharacterAndKeepsItsBytes) {
     EXPECT_EQ(Cp932ToUtf8("\x93\xFA\xB6\x5C"), "日ｶ\\");
 }
 
+TEST(Codepage, EverySingleByteKanaShowsAsItsHalfWidthCharacterAndComesBack) {
+    QStringDecoder icuDecode("windows-31j", QStringConverter::Flag::Stateless);
+    for (int b = 0xA1; b <= 0xDF; ++b) {
+        SCOPED_TRACE(b);
+        const std::string code(1, static_cast<char>(b));
+        const QString expected = icuDecode.decode(QByteArray(code.data(), 1));
+        ASSERT_EQ(expected.size(), 1);
+        EXPECT_EQ(Cp932ToQString(code), expected);
+        EXPECT_EQ(Cp932ToUtf8(code), expected.toStdString());
+        EXPECT_EQ(QStringToCp932(expected), code);
+        EXPECT_EQ(Utf8ToCp932(expected.toStdString()), code);
+    }
+}
+
 TEST(Codepage, SharedCharactersShowWithoutSwallowingWhatFollows) {
     // ≒ in NEC row 13 (87 90) and ￢ among the IBM extensions (FA 54).
     EXPECT_EQ(Visible(Cp932ToQString("\x87\x90" "A")), U("≒A"));

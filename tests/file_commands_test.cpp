@@ -153,29 +153,88 @@ TEST_F(FileCommandsTest, AJapaneseNameSavesOpensAndShowsInTitleAndWindowMenu) {
     EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(FileCommandsTest, AFailedSaveTellsWhyAndLeavesTheOldFileAndTheBuffer) {
+TEST_F(FileCommandsTest, AFailedSaveAsTellsWhyAndKeepsTheBuffersFileAndTitle) {
     auto dlg = Open();
-    const fs::path folder = Dir() / "locked";
-    fs::create_directories(folder);
-    const fs::path path = folder / "q.sql";
+    const fs::path path = Dir() / "q.sql";
     WriteFileBytes(path.string(), "old text\r\n");
     OpenFile(*dlg, path);
+    const std::string title = dlg->GetWindowText(), label = Label(*dlg);
     dlg->curEdit->SetText("new text\r\n");
+    const fs::path folder = Dir() / "locked";
+    fs::create_directories(folder);
     chmod(Dir().c_str(), 0755);  // reachable, but the folder takes no new file
     chmod(folder.c_str(), 0555);
+    Choose(folder / "other.sql");
     {
         AsOrdinaryUser user;
-        dlg->SendCommand(res::ID_FILE_SAVE);
+        dlg->SendCommand(res::ID_FILE_SAVE_AS);
     }
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_NE(Messages()[0].text.find(S("保存できませんでした")), std::string::npos) << Messages()[0].text;
     EXPECT_NE(Messages()[0].text.find("Permission denied"), std::string::npos) << Messages()[0].text;
-    EXPECT_EQ(ReadFileBytes(path.string()), "old text\r\n");
-    EXPECT_EQ(fs::directory_iterator(folder)->path(), path);  // no temporary file left behind
-    EXPECT_EQ(dlg->EditorText(), "new text\r\n");
-    chmod(folder.c_str(), 0755);
+    EXPECT_TRUE(fs::is_empty(folder));  // not even a temporary file
+    EXPECT_EQ(dlg->buffers[0].fileName, path.string());
+    EXPECT_EQ(dlg->GetWindowText(), title);
+    EXPECT_EQ(Label(*dlg), label);
 
+    // The next Ctrl+S goes to the file the buffer still has.
+    QTest::keyClick(dlg->curEdit, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(ReadFileBytes(path.string()), "new text\r\n");
+    EXPECT_EQ(Messages().size(), 1u);
     EXPECT_EQ(fs::current_path(), work_);
+}
+
+// Saving as an ordinary user keeps what the file is: its protection, its
+// owner, its other names.
+TEST_F(FileCommandsTest, SaveKeepsAFilesProtectionOwnerAndLinks) {
+    auto dlg = Open();
+    chmod(Dir().c_str(), 0755);
+    constexpr uid_t kNobody = 65534, kRoot = 0;
+    const struct Case {
+        const char* name;
+        mode_t folderMode, fileMode;
+        uid_t owner;
+        bool linked, saved;
+    } cases[] = {
+        {"write-protected", 0777, 0444, kNobody, false, false},
+        {"read-only folder", 0555, 0666, kRoot, false, true},
+        {"another's file", 0777, 0666, kRoot, false, true},
+        {"hard-linked", 0777, 0644, kNobody, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path folder = Dir() / c.name;
+        fs::create_directory(folder);
+        const fs::path path = folder / "q.sql", link = folder / "link.sql";
+        WriteFileBytes(path.string(), "old\r\n");
+        ASSERT_EQ(chown(path.c_str(), c.owner, 0), 0);
+        chmod(path.c_str(), c.fileMode);
+        if (c.linked) fs::create_hard_link(path, link);
+        chmod(folder.c_str(), c.folderMode);
+        OpenFile(*dlg, path);
+        dlg->curEdit->SetText("new\r\n");
+        Messages().clear();
+        {
+            AsOrdinaryUser user;
+            QTest::keyClick(dlg->curEdit, Qt::Key_S, Qt::ControlModifier);
+        }
+        EXPECT_EQ(ReadFileBytes(path.string()), c.saved ? "new\r\n" : "old\r\n");
+        if (c.linked) {
+            EXPECT_EQ(ReadFileBytes(link.string()), "new\r\n");
+        }
+        struct stat st {};
+        ASSERT_EQ(stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, c.owner);
+        EXPECT_EQ(st.st_mode & 07777, c.fileMode);
+        EXPECT_EQ(static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator())),
+                  c.linked ? 2u : 1u);  // no temporary file left behind
+        ASSERT_EQ(Messages().size(), c.saved ? 0u : 1u);
+        if (!c.saved) {
+            EXPECT_NE(Messages()[0].text.find(S("保存できませんでした")), std::string::npos) << Messages()[0].text;
+            EXPECT_NE(Messages()[0].text.find("Permission denied"), std::string::npos) << Messages()[0].text;
+        }
+        chmod(folder.c_str(), 0755);
+    }
 }
 
 TEST_F(FileCommandsTest, AFileThatCannotBeReadIsReportedAndTheBufferStays) {

@@ -80,8 +80,12 @@ TEST(FindTextTest, CaseFoldsAsciiLettersOnly) {
     EXPECT_EQ(Forward("x SELECT", 0, Entry("select", 0, 1)), std::nullopt);
     // Full-width letters are not folded.
     EXPECT_EQ(Forward(S("ＳＥＬＥＣＴ"), 0, Entry(S("ｓｅｌｅｃｔ"))), std::nullopt);
-    // Only letters fold: '@' (40) and '`' (60) differ by the same bit.
+    // Only letters fold: '@' (40) and '`' (60) differ by the same bit, as do
+    // '[' and '{' beside Z and z, which fold.
     EXPECT_EQ(Forward("@", 0, Entry("`")), std::nullopt);
+    EXPECT_EQ(Forward("{", 0, Entry("[")), std::nullopt);
+    EXPECT_EQ(Forward("x zZ", 0, Entry("Zz")), 2u);
+    EXPECT_EQ(ScanBackward("Zz x", 3, Entry("zZ")), 0u);
 
     // ア is 83 41 and ヂ is 83 61: their trail bytes read as 'A' and 'a', but
     // a double-byte character compares exactly and never matches a letter.

@@ -39,6 +39,18 @@ void SendNumbers(LineSender sender, int count, std::atomic<int>& accepted) {
     }
 }
 
+// Waits for cond, which the code under test promises; false after a while
+// when it broke the promise, so that the test fails instead of hanging.
+template <class Cond>
+bool Eventually(Cond cond) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!cond()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::yield();
+    }
+    return true;
+}
+
 void ExpectNumbered(const std::vector<std::string>& lines) {
     for (std::size_t i = 0; i < lines.size(); ++i) ASSERT_EQ(lines[i], std::to_string(i));
 }
@@ -67,6 +79,42 @@ TEST(LineHandOverTest, ClosingTheWindowMidWayStopsTheWorkerAndNothingIsLostOrReo
     ExpectNumbered(window.shown);
     // A sender outliving its window is refused at once.
     EXPECT_FALSE(late.Send("after"));
+}
+
+// The window thread appends only while the worker stands still, held in
+// Send or let go too early, and the worker is still held while its line
+// goes in: no timing decides the outcome.
+TEST(LineHandOverTest, SendReturnsOnlyOnceItsOwnLineIsInTheWindow) {
+    std::vector<std::string> shown;
+    std::vector<std::uint64_t> heldWhileAppending;
+    LineHandOver* handOver = nullptr;
+    QObject window;
+    handOver = new LineHandOver(
+        [&](const std::string& line) {
+            heldWhileAppending.push_back(handOver->LinesHeld());
+            shown.push_back(line);
+        },
+        &window);
+    std::atomic<std::size_t> returned{0};
+    std::thread worker([sender = handOver->Sender(), &returned] {
+        for (const char* line : {"0", "1", "2"}) {
+            if (!sender.Send(line)) return;
+            ++returned;
+        }
+    });
+    const auto serveWhileHeld = [&] {
+        while (returned < 3) {
+            ASSERT_TRUE(Eventually(
+                [&] { return returned == 3 || returned > shown.size() || handOver->LinesHeld() == 1; }));
+            ASSERT_EQ(returned, shown.size()) << "a Send returned before its line was in the window";
+            handOver->Serve();
+        }
+    };
+    serveWhileHeld();
+    handOver->Stop();
+    worker.join();
+    ExpectNumbered(shown);
+    EXPECT_EQ(heldWhileAppending, (std::vector<std::uint64_t>{1, 1, 1}));
 }
 
 }  // namespace

@@ -64,6 +64,10 @@ TEST(ReplaceAllTest, CaseRulesEmptyTextsAndNothingFound) {
     EXPECT_EQ(r.text, "x * from t where xED");
     r = Fast(At("select * from t where SELECTED", 0, 0), Entry("select", 1), "x");
     EXPECT_EQ(r.text, "x * from t where SELECTED");
+    r = Fast(At("Zoo zoo", 0, 0), Entry("Z"), "x");
+    EXPECT_EQ(r.text, "xoo xoo");
+    r = Fast(At("Zoo zoo", 0, 0), Entry("z"), "x");
+    EXPECT_EQ(r.text, "xoo xoo");
     // A selected SELECT is not the text under the case rule: not replaced.
     r = Fast(At("SELECT select", 0, 6), Entry("select", 0, 1), "x");
     EXPECT_EQ(r.text, "SELECT x");
