@@ -61,6 +61,8 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     // Typed, committed, pasted and dropped text shows as what the text will
     // hold: every character as its CP932 code shows it, "?" where it has none.
     void keyPressEvent(QKeyEvent* event) override;
@@ -70,6 +72,7 @@ protected:
 
 private:
     std::string SelectedText() const;  // CP932, CR LF line ends
+    void ShapeWithoutOpenType();
 
     int limit_ = 0;  // 0: the widget's own limit
     int formatLeft_ = 0;
