@@ -4,6 +4,7 @@
 #include "platform/codepage.h"
 #include "platform/qtext.h"
 
+#include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -225,12 +226,25 @@ bool HasNonAscii(const QString& text) {
 
 }  // namespace
 
+bool CEdit::WouldPassLimit(qsizetype inserted) const {
+    if (limit_ <= 0) return false;
+    const QTextCursor cursor = textCursor();
+    const qsizetype now = document()->characterCount() - 1;
+    const qsizetype after = now - (cursor.selectionEnd() - cursor.selectionStart()) + inserted;
+    return after > limit_ && after > now;
+}
+
+void CEdit::OnPasteOverLimit() { QApplication::beep(); }
+
 void CEdit::keyPressEvent(QKeyEvent* event) {
-    if (limit_ > 0 && !isReadOnly() && !event->text().isEmpty() && event->text()[0].isPrint()) {
-        if (document()->characterCount() - 1 >= limit_ && !textCursor().hasSelection()) return;
-    }
-    if (limit_ > 0 && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Tab)) {
-        if (document()->characterCount() - 1 >= limit_ && !textCursor().hasSelection()) return;
+    if (!isReadOnly()) {
+        const bool lineBreakOrTab =
+            event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Tab;
+        const bool printable = !event->text().isEmpty() && event->text()[0].isPrint();
+        if ((lineBreakOrTab || printable) && WouldPassLimit(printable ? event->text().size() : 1)) {
+            QApplication::beep();
+            return;
+        }
     }
     // Backspace takes a character and its form selector together: taking
     // the invisible selector alone would look like a key that does nothing.
@@ -258,8 +272,16 @@ void CEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void CEdit::inputMethodEvent(QInputMethodEvent* event) {
-    // What an input method commits shows as what the text will hold.
+    // What an input method commits shows as what the text will hold; past
+    // the limit it is refused as a typed character is, the composition kept.
     const QString commit = event->commitString();
+    if (!commit.isEmpty() && !isReadOnly() && WouldPassLimit(commit.size() - event->replacementLength())) {
+        QApplication::beep();
+        QInputMethodEvent refused(event->preeditString(), event->attributes());
+        QPlainTextEdit::inputMethodEvent(&refused);
+        event->accept();
+        return;
+    }
     if (HasNonAscii(commit)) {
         const QString shown = AsCp932Shows(commit);
         if (shown != commit) {
@@ -280,12 +302,12 @@ void CEdit::insertFromMimeData(const QMimeData* source) {
     }
     // Pasted or dropped text: CR LF is one line break, not two, and every
     // character shows as what the text will hold.
+    // Text that would not fit is refused whole: cut short, a script would
+    // lose its end in the middle of a statement.
     QString text = AsCp932Shows(source->text());
-    if (limit_ > 0) {
-        qsizetype room = limit_ - (document()->characterCount() - 1) +
-                         (textCursor().selectionEnd() - textCursor().selectionStart());
-        if (room <= 0) return;
-        if (text.size() > room) text.truncate(room);
+    if (WouldPassLimit(text.size())) {
+        OnPasteOverLimit();
+        return;
     }
     QMimeData normalized;
     normalized.setText(text);
