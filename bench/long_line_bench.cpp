@@ -140,6 +140,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     char pattern[] = "/tmp/vetch-bench-longline.XXXXXX";
     const std::filesystem::path dir = mkdtemp(pattern);
+    std::filesystem::current_path(dir);  // the settings file the window writes
     const std::string path = (dir / "dump.sql").string();
     platform::SetFileDialogResponder([&](const platform::FileDialogRequest&) { return std::optional(path); });
     int messages = 0;
@@ -188,6 +189,7 @@ int main(int argc, char** argv) {
         dlg->DestroyWindow();
     }
     summary.Target("messages shown", messages, "", "0", messages == 0);
+    std::filesystem::current_path("/");
     std::filesystem::remove_all(dir);
     return summary.all ? 0 : 2;
 }
