@@ -301,9 +301,9 @@ void CEdit::insertFromMimeData(const QMimeData* source) {
         return;
     }
     // Pasted or dropped text: CR LF is one line break, not two, and every
-    // character shows as what the text will hold.
-    // Text that would not fit is refused whole: cut short, a script would
-    // lose its end in the middle of a statement.
+    // character shows as what the text will hold. Text that would not fit is
+    // refused whole: cut short, a script would lose its end in the middle of
+    // a statement.
     QString text = AsCp932Shows(source->text());
     if (WouldPassLimit(text.size())) {
         OnPasteOverLimit();
