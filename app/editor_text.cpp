@@ -35,8 +35,11 @@ void CMainDlg::ShowEditor(CSqlEdit* shown) {
         text->setDefaultTextOption(option);
     }
     shown->setEnabled(true);
+    shown->setUpdatesEnabled(true);
     shown->show();
     shown->raise();
+    // Beneath, it would paint the same text again at every change, never seen.
+    covered->setUpdatesEnabled(false);
     covered->setEnabled(false);
     covered->show();
     covered->stackUnder(shown);

@@ -1,5 +1,7 @@
 #include "app/sql_edit.h"
 
+#include "platform/message_box.h"
+#include "platform/sjis_format.h"
 #include "resources/images.h"
 #include "resources/resource_ids.h"
 
@@ -34,4 +36,10 @@ bool CSqlEdit::eventFilter(QObject* watched, QEvent* e) {
         OnMouseMove(static_cast<int>(me->position().x()) + FormatLeft());
     }
     return platform::CEdit::eventFilter(watched, e);
+}
+
+void CSqlEdit::OnPasteOverLimit() {
+    platform::MessageBox(window(),
+                         platform::SjisFormat("貼り付けると、ｴﾃﾞｨﾀの文字数が制限を越えます(%d文字まで)。", GetLimitText()),
+                         platform::MB_ICONEXCLAMATION | platform::MB_OK);
 }

@@ -15,6 +15,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void OnPasteOverLimit() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

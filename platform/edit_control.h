@@ -49,9 +49,13 @@ public:
     // edit, and undo again takes back the undo.
     void Undo();
 
-    // The most characters typing may bring the text to; text set by the
-    // program is not cut.
+    // The most characters typing or pasting may bring the text to, counted
+    // as the widget holds them (a line break is one). A typed character past
+    // it is refused with a beep, a paste or a drop past it whole (see
+    // OnPasteOverLimit); text set by the program is not cut, and text already
+    // past the limit may still be edited as long as it grows no longer.
     void SetLimitText(int characters) { limit_ = characters; }
+    int GetLimitText() const { return limit_; }
 
     // The formatting rectangle: text starts `left` pixels from the control's
     // left border and keeps `right` pixels from its right border.
@@ -61,15 +65,23 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     // Typed, committed, pasted and dropped text shows as what the text will
     // hold: every character as its CP932 code shows it, "?" where it has none.
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
     QMimeData* createMimeDataFromSelection() const override;
+    // A paste or drop refused for the limit; the text stays as it was.
+    virtual void OnPasteOverLimit();
 
 private:
     std::string SelectedText() const;  // CP932, CR LF line ends
+    void ShapeWithoutOpenType();
+    // Whether putting `inserted` characters in place of the selection would
+    // take the text past the limit.
+    bool WouldPassLimit(qsizetype inserted) const;
 
     int limit_ = 0;  // 0: the widget's own limit
     int formatLeft_ = 0;

@@ -3,6 +3,8 @@
 #include "support/main_window_fixture.h"
 
 #include <QAction>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPushButton>
@@ -47,6 +49,63 @@ TEST_F(EditorCommandsTest, ClipboardKeysCutCopyPasteAndSelectAll) {
     dlg->curEdit->SetSel(0, 0);
     Key(*dlg, Qt::Key_V);
     EXPECT_EQ(dlg->EditorText(), S("a\r\nb\r\nc\r\nselect from 社員"));
+}
+
+// A paste or drop that would take the text past the typing limit is refused
+// whole with a message, and the editor keeps its text. The limit counts what
+// the editor holds: a line break (CR LF in the text) is one character.
+TEST_F(EditorCommandsTest, PastePastTheTypingLimitIsRefusedWhole) {
+    auto dlg = OpenActive();
+    constexpr int kLimit = 2097152;
+    const auto characters = [](int n) {  // lines of nine letters and a line break
+        std::string text;
+        for (; n >= 10; n -= 10) text += "abcdefghi\r\n";
+        return text + std::string(static_cast<size_t>(n), 'z');
+    };
+    const std::string refusal = S("貼り付けると、ｴﾃﾞｨﾀの文字数が制限を越えます(2097152文字まで)。");
+    for (int n : {kLimit - 1, kLimit, kLimit + 1}) {
+        platform::ShownMessages().clear();
+        dlg->curEdit->SetText("keep");
+        dlg->curEdit->SetSel(0, std::string::npos);  // replaced by the paste
+        SetClipboard(characters(n));
+        Key(*dlg, Qt::Key_V);
+        if (n <= kLimit) {
+            EXPECT_EQ(dlg->EditorText(), characters(n)) << n;
+            EXPECT_TRUE(platform::ShownMessages().empty()) << n;
+        } else {
+            EXPECT_EQ(dlg->EditorText(), "keep");
+            ASSERT_EQ(platform::ShownMessages().size(), 1u);
+            EXPECT_EQ(platform::ShownMessages()[0].text, refusal);
+            EXPECT_EQ(platform::ShownMessages()[0].flags, 48);
+        }
+    }
+
+    // Ten megabytes through the Edit menu, and dropped.
+    platform::ShownMessages().clear();
+    dlg->curEdit->SetText("keep");
+    SetClipboard(std::string(10u << 20, 'q'));
+    dlg->SendCommand(res::ID_EDIT_PASTE);
+    QMimeData dropped;
+    dropped.setText(QString(kLimit, 'q'));
+    QDragEnterEvent enter(QPoint(30, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(dlg->curEdit->viewport(), &enter);
+    QDropEvent drop(QPointF(30, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(dlg->curEdit->viewport(), &drop);
+    EXPECT_EQ(dlg->EditorText(), "keep");
+    EXPECT_EQ(platform::ShownMessages().size(), 2u);
+
+    // Text already past the limit (opened from a file) takes nothing that
+    // makes it longer, but stays editable.
+    platform::ShownMessages().clear();
+    dlg->curEdit->SetText(characters(kLimit + 5));
+    dlg->curEdit->SetSel(0, 0);
+    QTest::keyClicks(dlg->curEdit, "x");
+    QTest::keyClick(dlg->curEdit, Qt::Key_Return);
+    QTest::keyClick(dlg->curEdit, Qt::Key_Delete);
+    dlg->curEdit->SetSel(0, 3);
+    QTest::keyClicks(dlg->curEdit, "x");
+    EXPECT_EQ(dlg->EditorText(), "xefghi\r\n" + characters(kLimit + 5).substr(11));
+    EXPECT_TRUE(platform::ShownMessages().empty());
 }
 
 TEST_F(EditorCommandsTest, UndoIsOneLevelAndASecondUndoTakesBackTheFirst) {
