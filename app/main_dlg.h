@@ -66,7 +66,10 @@ public:
     // the window is created: it then offers a lost session's journal at
     // start and journals every buffer while it runs.
     bool keepJournal = false;
-    // Writes the journal now and waits for the write.
+    // Takes the texts changed since the last journal and hands them to the
+    // writer; returns at once.
+    void WriteJournal();
+    // The same, then waits for the write.
     void FlushJournal();
     // The user chose to leave and the settings file is written: the journal
     // goes. The normal exit needs no call (the journal member goes after the
@@ -157,7 +160,6 @@ private:
 
     void StartJournal();
     void JournalChanged();
-    void WriteJournal();
     void ReportJournalFailure(std::error_code error);
     void OfferJournal(const std::string& path);
     void RestoreJournal(const JournalState& state);
