@@ -3,7 +3,7 @@
 // a journal of its own.
 #include "app/journal_files.h"
 #include "app/journal_format.h"
-#include "platform/codepage.h"
+#include "support/cp932_codes.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -14,20 +14,6 @@
 #include <utime.h>
 
 namespace {
-
-// Every valid double-byte code of the code page, in order.
-std::string EveryDoubleByteCode() {
-    const auto& t = platform::detail::Tables();
-    std::string codes;
-    for (int lead = 0x81; lead <= 0xFC; ++lead) {
-        for (int trail = 0x40; trail <= 0xFC; ++trail) {
-            if (t.pair[lead * 256 + trail] == 0) continue;
-            codes.push_back(static_cast<char>(lead));
-            codes.push_back(static_cast<char>(trail));
-        }
-    }
-    return codes;
-}
 
 JournalState SmallState() {
     JournalState state;

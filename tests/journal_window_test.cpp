@@ -5,8 +5,8 @@
 #include "app/journal_format.h"
 #include "app/journal_writer.h"
 #include "app/main_dlg.h"
-#include "platform/codepage.h"
 #include "resources/resource_ids.h"
+#include "support/cp932_codes.h"
 #include "support/gui_test.h"
 #include "support/temp_dir.h"
 
@@ -89,15 +89,7 @@ TEST(JournalWriter, PostingNeverWaitsForAWriteAndOnlyTheLatestStateFollowsIt) {
 
 TEST(JournalWriter, TextReachesTheFileByteForByteAndAFailedWriteIsReported) {
     TempDir dir;
-    std::string every;
-    for (int lead = 0x81; lead <= 0xFC; ++lead) {
-        for (int trail = 0x40; trail <= 0xFC; ++trail) {
-            if (platform::detail::Tables().pair[lead * 256 + trail] == 0) continue;
-            every.push_back(static_cast<char>(lead));
-            every.push_back(static_cast<char>(trail));
-        }
-    }
-    const std::string text = every + "\r\n" + kKeptForms;
+    const std::string text = EveryDoubleByteCode() + "\r\n" + kKeptForms;
     std::vector<std::error_code> failures;
     {
         JournalWriter writer(dir.File("j"), [&](std::error_code error) { failures.push_back(error); });
