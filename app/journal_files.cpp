@@ -33,31 +33,45 @@ std::string FolderOf(const std::string& settingsPath) {
     return folder.empty() ? "." : folder;
 }
 
+// The lock of journal: its descriptor, kHeld when a running instance holds
+// it, or -1 when the lock file cannot be made.
+int JournalSlot::TryLock(const std::string& journal) {
+    const std::string lock = journal + ".lock";
+    // A lock file removed by an owner that just left may be the one opened
+    // here: the lock counts only on the file the name still gives.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) return -1;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const bool held = errno == EWOULDBLOCK;
+            ::close(fd);
+            return held ? kHeld : -1;
+        }
+        struct stat locked {}, named {};
+        if (::fstat(fd, &locked) == 0 && ::stat(lock.c_str(), &named) == 0 && locked.st_ino == named.st_ino &&
+            locked.st_dev == named.st_dev) {
+            return fd;
+        }
+        ::close(fd);
+    }
+    return kHeld;
+}
+
 bool JournalSlot::Take(const std::string& folder) {
     Release(false);
     journal_ = folder + "/" + SlotName(0);
-    for (int slot = 0; slot < kMaxSlots; ++slot) {
-        const std::string journal = folder + "/" + SlotName(slot);
-        const std::string lock = journal + ".lock";
-        // A lock file removed by an owner that just left may be the one this
-        // instance opened: the lock then counts only on the file the name
-        // still gives.
-        for (int attempt = 0; attempt < 10; ++attempt) {
-            const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // A journal nobody holds first (a lost session's, to be offered), then
+    // the first free name.
+    for (bool lost : {true, false}) {
+        for (int slot = 0; slot < kMaxSlots; ++slot) {
+            const std::string journal = folder + "/" + SlotName(slot);
+            if (lost && !Exists(journal)) continue;
+            const int fd = TryLock(journal);
+            if (fd == kHeld) continue;
             if (fd < 0) return false;
-            if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-                ::close(fd);
-                if (errno != EWOULDBLOCK) return false;
-                break;  // a running instance holds it
-            }
-            struct stat held {}, named {};
-            if (::fstat(fd, &held) == 0 && ::stat(lock.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
-                held.st_dev == named.st_dev) {
-                journal_ = journal;
-                lockFd_ = fd;
-                return true;
-            }
-            ::close(fd);
+            journal_ = journal;
+            lockFd_ = fd;
+            return true;
         }
     }
     return false;

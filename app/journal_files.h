@@ -18,10 +18,11 @@ public:
     JournalSlot(const JournalSlot&) = delete;
     JournalSlot& operator=(const JournalSlot&) = delete;
 
-    // Takes the first journal in folder that no running instance holds:
-    // ".vetch.journal", then ".vetch.2.journal" and so on. False when no
-    // lock could be taken (a folder that cannot be written); JournalPath is
-    // then the first name, which nobody can write either.
+    // Takes a journal in folder that no running instance holds: one that
+    // is there (a lost session's) before one that is not, each in the order
+    // ".vetch.journal", ".vetch.2.journal" and so on. False when no lock
+    // could be taken (a folder that cannot be written); JournalPath is then
+    // the first name, which nobody can write either.
     bool Take(const std::string& folder);
     bool Held() const { return lockFd_ >= 0; }
     const std::string& JournalPath() const { return journal_; }
@@ -30,6 +31,9 @@ public:
     void Release(bool removeFiles);
 
 private:
+    static constexpr int kHeld = -2;
+    static int TryLock(const std::string& journal);
+
     std::string journal_;
     int lockFd_ = -1;
 };

@@ -111,9 +111,12 @@ TEST(JournalFiles, EachInstanceHoldsItsOwnJournalUntilItLeaves) {
     third.Release(true);
     EXPECT_FALSE(std::filesystem::exists(folder + "/.vetch.journal"));
     EXPECT_FALSE(std::filesystem::exists(folder + "/.vetch.journal.lock"));
+    // The second instance lost too: its journal is taken up before a free name.
+    WriteFileBytes(second.JournalPath(), "second");
+    second.Release(false);
     JournalSlot fourth;
     ASSERT_TRUE(fourth.Take(folder));
-    EXPECT_EQ(fourth.JournalPath(), folder + "/.vetch.journal");
+    EXPECT_EQ(fourth.JournalPath(), folder + "/.vetch.2.journal");
 
     // A folder nobody may write: no journal can be held there.
     if (::geteuid() != 0) {
