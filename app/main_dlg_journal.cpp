@@ -31,7 +31,7 @@ void CMainDlg::StartJournal() {
     journal = std::make_unique<JournalSession>();
     // No lock, no journal of a lost session either: the folder cannot be
     // written, and the first write says so.
-    if (journal->slot.Take(FolderOf(settings.Path()))) OfferJournal(journal->slot.JournalPath());
+    const bool held = journal->slot.Take(FolderOf(settings.Path()));
     journal->writer = std::make_unique<JournalWriter>(journal->slot.JournalPath(), [this](std::error_code error) {
         QMetaObject::invokeMethod(this, [this, error] { ReportJournalFailure(error); }, Qt::QueuedConnection);
     });
@@ -45,6 +45,7 @@ void CMainDlg::StartJournal() {
         journal->dirty[curBuffer] = true;
         JournalChanged();
     });
+    if (held) OfferJournal(journal->slot.JournalPath());
 }
 
 void CMainDlg::JournalChanged() {
