@@ -1,5 +1,6 @@
 #include "app/main_dlg.h"
 
+#include "app/journal_session.h"
 #include "results/result_window.h"
 #include "app/text_transforms.h"
 #include "platform/fonts.h"
@@ -99,9 +100,12 @@ bool CMainDlg::OnInitDialog() {
     wordWrap = 0;
     SetWindowText(SjisFormat("%s  － ｳｨﾝﾄﾞｳ %d", platform::AppDisplayName().c_str(), curBuffer + 1));
     for (EditorBuffer& b : buffers) b.savedText.reset();
-    PostCommand(res::ID_CONNECT);
     show();
     curEdit->setFocus();
+    // Before the connect dialog is posted: the restore question's own loop
+    // would open it on top.
+    if (keepJournal) StartJournal();
+    PostCommand(res::ID_CONNECT);
     return true;
 }
 
@@ -171,6 +175,8 @@ void CMainDlg::UpdateBufferCaption(int b) {
     std::string title = name.empty() ? SjisFormat("%s － ｳｨﾝﾄﾞｳ %d", app.c_str(), b + 1)
                                      : SjisFormat("%s － ｳｨﾝﾄﾞｳ %d [%s]", app.c_str(), b + 1, name.c_str());
     SetWindowText(platform::CutToBytes(title, kCaptionMax));
+    // Every switch and every change of a file name comes here.
+    JournalChanged();
 }
 
 void CMainDlg::OnFileNew() {
@@ -188,10 +194,14 @@ bool CMainDlg::AnyBufferHasText() const {
 }
 
 bool CMainDlg::ConfirmExit() {
-    if (!AnyBufferHasText()) return true;
-    int answer = platform::MessageBox(this, platform::Sjis("編集中ですが、終了してもよろしいでしょうか。"),
-                                      platform::MB_ICONEXCLAMATION | platform::MB_OKCANCEL);
-    return answer != platform::IDCANCEL;
+    if (AnyBufferHasText() &&
+        platform::MessageBox(this, platform::Sjis("編集中ですが、終了してもよろしいでしょうか。"),
+                             platform::MB_ICONEXCLAMATION | platform::MB_OKCANCEL) == platform::IDCANCEL) {
+        return false;
+    }
+    // From here the journal is written no more and goes with the window.
+    if (journal) journal->exitConfirmed = true;
+    return true;
 }
 
 void CMainDlg::OnAppExit() {
@@ -258,6 +268,8 @@ void CMainDlg::LeaveNow() {
     QSize outer = OuterSize();
     settings.winSize[AppSettings::kMainWindow] = {outer.width(), outer.height()};
     settings.SaveSettings();
+    // The user answered the exit question: nothing typed is to be offered again.
+    if (journal && journal->exitConfirmed) FinishCleanExit();
     // The connection thread is still inside the driver: freeing the
     // connection under it, or joining it, would hang or crash.
     connThread.Abandon();

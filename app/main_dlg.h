@@ -19,9 +19,13 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <system_error>
 
 class CResultWindow;
+struct JournalSession;
+struct JournalState;
 enum class TextToolMode : int32_t;
 
 class CMainDlg : public platform::CDialog, public ResultWindowHost, public SearchHost {
@@ -60,6 +64,21 @@ public:
     // the same text storage (editor_text.cpp).
     CSqlEdit* CoveredEdit() const { return curEdit == editPlain ? editWrap : editPlain; }
 
+    // The recovery journal (main_dlg_journal.cpp). Set keepJournal before
+    // the window is created: it then offers a lost session's journal at
+    // start and journals every buffer while it runs.
+    bool keepJournal = false;
+    // Takes the texts changed since the last journal and hands them to the
+    // writer; returns at once.
+    void WriteJournal();
+    // The same, then waits for the write.
+    void FlushJournal();
+    // The user chose to leave and the settings file is written: the journal
+    // goes. The normal exit needs no call (the journal member goes after the
+    // settings member has written its file); an exit that ends the process
+    // without destroying the window calls this after writing the settings.
+    void FinishCleanExit();
+
     bool AnyBufferHasText() const;
     void SwapBufferText(int from, int to);
     void UpdateBufferCaption(int b);
@@ -67,6 +86,8 @@ public:
     // Members, in the order the window declares them.
     CSqlEdit* editWrap = nullptr;
     CSqlEdit* editPlain = nullptr;
+    // Before settings, so that it is destroyed after the settings file is written.
+    std::unique_ptr<JournalSession> journal;
     AppSettings settings;
     COdbcConn conn;
     // The one thread that talks to conn; gone before conn is.
@@ -145,6 +166,12 @@ private:
     // Shows text (an empty one for null) in both editors and returns the
     // storage they showed, without its undo history.
     std::unique_ptr<QTextDocument> ExchangeEditorText(std::unique_ptr<QTextDocument> text);
+
+    void StartJournal();
+    void JournalChanged();
+    void ReportJournalFailure(std::error_code error);
+    void OfferJournal(const std::string& path);
+    void RestoreJournal(const JournalState& state);
 
     bool ConfirmExit();
     // Stops every window's work and closes the connection while handling

@@ -25,7 +25,8 @@ bool CQueryApp::InitInstance() {
     }
     {
         CMainDlg dlg;
+        dlg.keepJournal = true;
         dlg.DoModal();
-    }  // settings are written here, after every window is gone
+    }  // settings are written here, after every window is gone, then the journal goes
     return false;
 }

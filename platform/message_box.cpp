@@ -54,6 +54,12 @@ int MessageBox(QWidget* parent, std::string_view textCp932, int flags) {
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Ok);
         box.button(QMessageBox::Cancel)->setText(QString::fromUtf8("ｷｬﾝｾﾙ"));
+    } else if ((flags & 0x0F) == MB_YESNO) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.button(QMessageBox::Yes)->setText(QString::fromUtf8("はい(&Y)"));
+        box.button(QMessageBox::No)->setText(QString::fromUtf8("いいえ(&N)"));
+        return box.exec() == QMessageBox::Yes ? IDYES : IDNO;
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }

@@ -2,6 +2,8 @@
 // driven with xdotool as a person drives it, read back from the clipboard
 // with xclip and from the files it writes. The data source is this test
 // program's SQLite database.
+#include "app/journal_files.h"
+#include "app/journal_format.h"
 #include "db/odbc_conn.h"
 #include "platform/qtext.h"
 #include "support/odbc_env.h"
@@ -12,6 +14,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -82,8 +86,19 @@ protected:
         }
         WriteFileBytes(dir.File("vetch.ini"), "[SQL]\r\nHOSTSTRING=" + std::string(vetch_test::SqliteDsn()) +
                                                   "\r\n[STRING]\r\nPARMNAME=strSQL\r\n");
+        Launch();
+    }
+
+    // Starts the program in the test's folder; answers the restore question
+    // with recoveryKeys when one is expected, then the connect dialog.
+    void Launch(const std::string& recoveryKeys = "") {
         ASSERT_TRUE(x->Launch(std::string(VETCH_BINARY_DIR) + "/vetch", dir.Path().string(),
                               {"XDG_RUNTIME_DIR=" + dir.Path().string()}));
+        if (!recoveryKeys.empty()) {
+            const std::string question = x->WaitForNewWindow("^vetch$");
+            ASSERT_NE(question, "") << "no restore question; " << ProgramLog();
+            ASSERT_TRUE(x->Keys(question, recoveryKeys));
+        }
         // The connect dialog opens by itself and proposes the data source.
         const std::string connect = x->WaitForNewWindow(kConnectTitle);
         ASSERT_NE(connect, "") << "no connect dialog; " << ProgramLog();
@@ -277,6 +292,97 @@ TEST_F(EndToEndTest, CtrlVPastesAnotherProgramsTextAndCtrlSSavesItUnderAJapanese
         std::this_thread::sleep_for(50ms);
     }
     EXPECT_EQ(ReadFileBytes(path), platform::Sjis(pasted));
+}
+
+// The journal of the five buffers: a killed program's text comes back.
+class JournalEndToEndTest : public EndToEndTest {
+protected:
+    // Waits until the journal holds what done looks for.
+    bool JournalHolds(const std::function<bool(const JournalState&)>& done) {
+        const auto end = std::chrono::steady_clock::now() + 15s;
+        do {
+            std::string bytes;
+            JournalState state;
+            if (ReadWholeFile(dir.File(".vetch.journal"), bytes) && DecodeJournal(bytes, state) == JournalReadResult::Ok &&
+                done(state)) {
+                return true;
+            }
+            std::this_thread::sleep_for(100ms);
+        } while (std::chrono::steady_clock::now() < end);
+        return false;
+    }
+    // Presses keys that open a file dialog, types path into it and confirms.
+    void InFileDialog(const std::string& keys, const char* title, const std::string& path) {
+        const std::string dialog = Open(keys, title);
+        ASSERT_NE(dialog, "") << keys << " opened no file dialog";
+        ASSERT_TRUE(x->Keys(dialog, "ctrl+a"));
+        ASSERT_TRUE(x->Type(dialog, path));
+        ASSERT_TRUE(x->Keys(dialog, "Return"));
+        ASSERT_TRUE(x->WaitUntilGone(title));
+    }
+    std::string WaitForFile(const std::string& path, const std::string& bytes) {
+        const auto end = std::chrono::steady_clock::now() + 5s;
+        while (ReadFileBytes(path) != bytes && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(50ms);
+        return ReadFileBytes(path);
+    }
+};
+
+TEST_F(JournalEndToEndTest, AKilledProgramsBuffersComeBackOnYesNoSetsThemAsideAndAnExitLeavesNoJournal) {
+    // No: nothing comes back, the journal waits under a dated name.
+    TypeSql("select 'no'");
+    ASSERT_TRUE(JournalHolds([](const JournalState& s) { return s.buffers[0].text == "select 'no'"; }));
+    x->KillProgram();
+    Launch("alt+n");
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(x->Title(main), "vetch  － ｳｨﾝﾄﾞｳ 1");  // two blanks: no buffer switched to
+    EXPECT_FALSE(std::filesystem::exists(dir.File(".vetch.journal")));
+    int asides = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        asides += entry.path().filename().string().rfind(kSetAsidePrefix, 0) == 0;
+    }
+    EXPECT_EQ(asides, 1);
+
+    // Typed into buffers 1 and 5, and a file with a NEC row 13 ≒ (87 90)
+    // and a NEC-selected 纊 (ED 40) opened into buffer 3 and typed on.
+    const std::string file = dir.File("nec.sql");
+    const std::string necText = "select '\x87\x90\xED\x40'";
+    WriteFileBytes(file, necText);
+    TypeSql("select '〜髙' as a");
+    ASSERT_TRUE(x->Keys(main, "alt+w 3"));
+    InFileDialog("ctrl+o", "^開く$", file);
+    ASSERT_TRUE(x->Keys(main, "ctrl+End"));
+    ASSERT_TRUE(x->Type(main, " --追記"));
+    ASSERT_TRUE(x->Keys(main, "alt+w 5"));
+    TypeSql("select 5");
+    const std::string three = necText + platform::Sjis(" --追記");
+    ASSERT_TRUE(JournalHolds([&](const JournalState& s) {
+        return s.current == 4 && s.buffers[4].text == "select 5" && s.buffers[2].text == three;
+    })) << ProgramLog();
+    x->KillProgram();
+
+    // Yes: every buffer as it was, the shown one and its file name too.
+    Launch("alt+y");
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(x->Title(main), "vetch － ｳｨﾝﾄﾞｳ 5");
+    EXPECT_EQ(CopyAll(main), "select 5");
+    ASSERT_TRUE(x->Keys(main, "alt+w 3"));
+    EXPECT_EQ(x->Title(main), "vetch － ｳｨﾝﾄﾞｳ 3 [" + file + "]");
+    ASSERT_TRUE(x->Keys(main, "ctrl+s"));
+    EXPECT_EQ(WaitForFile(file, three), three);
+    ASSERT_TRUE(x->Keys(main, "alt+w 1"));
+    InFileDialog("ctrl+s", "^名前を付けて保存$", dir.File("one.sql"));
+    EXPECT_EQ(WaitForFile(dir.File("one.sql"), "select '\x81\x60\xFB\xFC' as a"), "select '\x81\x60\xFB\xFC' as a");
+
+    // A confirmed exit takes the journal along.
+    ASSERT_TRUE(x->Keys(main, "alt+f x"));
+    const std::string question = x->WaitForNewWindow("^vetch$");
+    ASSERT_NE(question, "") << "no exit question";
+    ASSERT_TRUE(x->Keys(question, "Return"));
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (x->ProgramRunning() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(x->ProgramRunning());
+    EXPECT_FALSE(std::filesystem::exists(dir.File(".vetch.journal")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File(".vetch.journal.lock")));
 }
 
 }  // namespace

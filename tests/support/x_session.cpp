@@ -51,9 +51,9 @@ bool Reap(pid_t pid, std::chrono::milliseconds timeout) {
     return false;
 }
 
-void End(pid_t& pid) {
+void End(pid_t& pid, int signal = SIGTERM) {
     if (pid <= 0) return;
-    kill(pid, SIGTERM);
+    kill(pid, signal);
     if (!Reap(pid, 5s)) {
         kill(pid, SIGKILL);
         Reap(pid, 5s);
@@ -148,6 +148,7 @@ bool XSession::Launch(const std::string& program, const std::string& folder, con
 }
 
 void XSession::StopProgram() { End(program_); }
+void XSession::KillProgram() { End(program_, SIGKILL); }
 
 bool XSession::ProgramRunning() {
     if (program_ <= 0) return false;

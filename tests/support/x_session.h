@@ -31,6 +31,8 @@ public:
     bool Launch(const std::string& program, const std::string& folder, const std::vector<std::string>& env);
     // Ends the program (it gets SIGTERM, then SIGKILL).
     void StopProgram();
+    // Ends the program at once, as kill -9 does: nothing of it runs on.
+    void KillProgram();
     bool ProgramRunning();
 
     // Visible windows whose title matches the regular expression.
