@@ -6,7 +6,7 @@
 namespace results {
 
 Answer ReadAnswer(COdbcConn& conn, const std::function<int(COdbcConn&)>& ask, bool countRows, int fontSize,
-                  int resultMax, const StopCheck& stopped) {
+                  int resultMax, const StopCheck& stopped, const RowFilter& keep) {
     Answer answer;
     if (stopped()) {
         answer.cancelled = true;
@@ -19,7 +19,7 @@ Answer ReadAnswer(COdbcConn& conn, const std::function<int(COdbcConn&)>& ask, bo
     } else if (statement->GetColumnCount() > 0) {
         answer.hasRows = true;
         answer.columns = ReadAnswerColumns(*statement, fontSize);
-        answer.cells = ReadAnswerRows(*statement, resultMax, stopped);
+        answer.cells = ReadAnswerRows(*statement, resultMax, stopped, keep);
         if (statement->FetchFailed() != 0 && !stopped()) {
             answer.fetchFailure = DiagnosticMessage(*statement, SQL_HANDLE_STMT);
             // A failure the driver explains with no text still must not

@@ -31,12 +31,15 @@ struct Answer {
 
 // Whether the reading should stop (its work was cancelled).
 using StopCheck = std::function<bool()>;
+// Whether a row the driver delivered belongs in the answer.
+using RowFilter = std::function<bool(const COdbcConn&)>;
 
 // One statement sequence on conn: allocate, ask, read at most resultMax
 // rows, free. ask runs the statement or catalogue call and returns what
 // COdbcConn::Execute returns (a positive count of changed rows counts only
-// when countRows is set: catalogue calls change nothing).
+// when countRows is set: catalogue calls change nothing). keep, when given,
+// chooses the rows (see ReadAnswerRows).
 Answer ReadAnswer(COdbcConn& conn, const std::function<int(COdbcConn&)>& ask, bool countRows, int fontSize,
-                  int resultMax, const StopCheck& stopped);
+                  int resultMax, const StopCheck& stopped, const RowFilter& keep = {});
 
 }  // namespace results

@@ -26,13 +26,14 @@ AnswerRequest::~AnswerRequest() {
     if (request_) connection_.Cancel(request_);
 }
 
-void AnswerRequest::Start(Ask ask, bool countRows, int fontSize, int resultMax) {
+void AnswerRequest::Start(Ask ask, bool countRows, int fontSize, int resultMax, RowFilter keep) {
     if (request_) connection_.Cancel(request_);
     const unsigned generation = ++generation_;
     QPointer<AnswerRequest> self(this);
-    request_ = connection_.Submit([=, ask = std::move(ask)](COdbcConn& conn, const db::Request& request) {
-        auto answer = std::make_shared<Answer>(
-            ReadAnswer(conn, ask, countRows, fontSize, resultMax, [&request] { return request.Cancelled(); }));
+    request_ = connection_.Submit([=, ask = std::move(ask), keep = std::move(keep)](COdbcConn& conn,
+                                                                                  const db::Request& request) {
+        auto answer = std::make_shared<Answer>(ReadAnswer(
+            conn, ask, countRows, fontSize, resultMax, [&request] { return request.Cancelled(); }, keep));
         platform::PostToWindowThread([self, generation, answer] {
             if (self) self->Deliver(generation, answer);
         });

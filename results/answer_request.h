@@ -42,7 +42,7 @@ public:
 
     // Asks for a new answer (see ReadAnswer); one still running is cancelled
     // and its answer dropped.
-    void Start(Ask ask, bool countRows, int fontSize, int resultMax);
+    void Start(Ask ask, bool countRows, int fontSize, int resultMax, RowFilter keep = {});
     // Cancels the running request (SQLCancel, or it never runs). Its answer
     // still comes, marked cancelled, with the rows read before the cancel;
     // no more running states are reported.

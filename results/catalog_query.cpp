@@ -24,7 +24,8 @@ std::optional<CatalogQuery> DetailQuery(int objectKind, int detailKind) {
     return std::nullopt;
 }
 
-int RunCatalogCall(COdbcConn& conn, CatalogQuery query, std::string_view schema, std::string_view name) {
+int RunCatalogCall(COdbcConn& conn, CatalogQuery query, std::string_view schema, std::string_view rawName) {
+    const RawName name{rawName};
     switch (query) {
     case CatalogQuery::Tables:
         return conn.ListTables(schema, {});
@@ -40,6 +41,12 @@ int RunCatalogCall(COdbcConn& conn, CatalogQuery query, std::string_view schema,
         return conn.ListProcedureColumns(schema, name, {});
     }
     return -1;
+}
+
+bool RowNamesExactly(const COdbcConn& conn, std::string_view rawName) {
+    std::string name;
+    conn.GetRawValue(kAnswerNameColumn, name);
+    return name == rawName;
 }
 
 bool SchemaDiffers(std::string_view schema, std::string_view text) {

@@ -24,11 +24,19 @@ std::optional<CatalogQuery> ObjectQuery(int objectKind);
 // The detail list's question for a pair of kinds; procedures have columns only.
 std::optional<CatalogQuery> DetailQuery(int objectKind, int detailKind);
 
-// Asks query on conn's current statement: schema as the schema, name as the
-// table or procedure (unused by the object questions), every pattern that is
-// not given empty. The operation's result: 0, or -1 with the reason left on
-// the statement.
-int RunCatalogCall(COdbcConn& conn, CatalogQuery query, std::string_view schema, std::string_view name);
+// Answer column (0-based, as the driver numbers from 1: its third) that
+// holds the table or procedure name in every catalogue answer.
+constexpr int kAnswerNameColumn = 2;
+
+// Asks query on conn's current statement: schema as the schema, rawName
+// (UTF-8, as the driver gave it) as the table or procedure of the detail
+// questions, every pattern that is not given empty. The operation's result:
+// 0, or -1 with the reason left on the statement.
+int RunCatalogCall(COdbcConn& conn, CatalogQuery query, std::string_view schema, std::string_view rawName);
+
+// True when the row now on conn names exactly rawName: a pattern may match
+// other names too (a driver without an escape for '_' and '%').
+bool RowNamesExactly(const COdbcConn& conn, std::string_view rawName);
 
 // True when text names another schema than schema: they differ in more than
 // the case of ASCII letters. Bytes of double-byte characters always count,

@@ -1,6 +1,7 @@
 #include "results/db_info_dlg.h"
 
 #include "app/clipboard_writer.h"
+#include "db/connection_thread.h"
 #include "db/odbc_conn.h"
 #include "platform/combo_box.h"
 #include "platform/fonts.h"
@@ -16,6 +17,7 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 namespace {
@@ -68,7 +70,13 @@ void CDbInfoDlg::OnInitWindow() {
     focusTarget = Focus::None;
     objectList->ShowMessageColumn();
     detailList->ShowMessageColumn();
-    schemaEdit->setText(platform::Cp932ToQString(settings->userName));
+    // A driver whose databases stand where schemas would (MariaDB) is asked
+    // for the tables of the current database; the others for the user's
+    // schema. Both are set when the connection opens, which the modal
+    // connect dialog keeps apart from this window.
+    const COdbcConn& db = connection->Conn();
+    schemaEdit->setText(
+        platform::Cp932ToQString(db.UsesCatalogsForSchemas() ? db.CurrentCatalog() : settings->userName));
 
     connect(objectKindCombo, &QComboBox::currentIndexChanged, this, [this] { OnObjectKindChosen(); });
     connect(detailKindCombo, &QComboBox::currentIndexChanged, this, [this] { LoadDetails(); });
@@ -133,7 +141,13 @@ void CDbInfoDlg::LoadObjects() {
     detailList->ShowMessageColumn();
     // The old rows stay until the answer replaces them, so a quick answer
     // shows no empty list in between.
-    RunCatalogQuery(*query, objectsRun);
+    auto names = std::make_shared<std::vector<std::string>>();
+    loadingRawNames = names;
+    RunCatalogQuery(*query, objectsRun, [names](const COdbcConn& conn) {
+        names->emplace_back();
+        conn.GetRawValue(results::kAnswerNameColumn, names->back());
+        return true;
+    });
     platform::SelectComboItem(detailKindCombo, 0);
 }
 
@@ -143,7 +157,13 @@ void CDbInfoDlg::Pick() {
     const std::vector<int> rows = objectList->SelectedRows();
     const results::ResultGridModel& model = objectList->Model();
     selectedName.clear();
-    if (!rows.empty() && model.ColumnCount() > kNameColumn) selectedName = model.CellText(rows.front(), kNameColumn);
+    selectedRawName.clear();
+    if (!rows.empty() && model.ColumnCount() > kNameColumn) {
+        selectedName = model.CellText(rows.front(), kNameColumn);
+        // Column 0 holds the row's number from before any sorting.
+        const std::size_t item = std::strtoul(std::string(model.CellText(rows.front(), 0)).c_str(), nullptr, 10) - 1;
+        if (objectRawNames && item < objectRawNames->size()) selectedRawName = (*objectRawNames)[item];
+    }
     LoadDetails();
 }
 
@@ -152,24 +172,27 @@ void CDbInfoDlg::LoadDetails() {
     detailKind = platform::ComboSelection(detailKindCombo);
     const std::optional<results::CatalogQuery> query = results::DetailQuery(objectKind, detailKind);
     if (query) {
-        RunCatalogQuery(*query, detailsRun);
+        RunCatalogQuery(*query, detailsRun, [name = selectedRawName](const COdbcConn& conn) {
+            return results::RowNamesExactly(conn, name);
+        });
     } else {
         detailsRun->Drop();
         detailList->Model().Clear();
     }
 }
 
-void CDbInfoDlg::RunCatalogQuery(results::CatalogQuery query, results::AnswerRequest* run) {
+void CDbInfoDlg::RunCatalogQuery(results::CatalogQuery query, results::AnswerRequest* run, results::RowFilter keep) {
     // The whole allocate -> ask -> read -> free sequence is one piece of work
     // on the connection thread, so no batch statement runs in between; the
     // answer is read whole, and the open window keeps nothing of the database.
-    run->Start([query, schema = schema, name = selectedName](COdbcConn& conn) {
+    run->Start([query, schema = schema, name = selectedRawName](COdbcConn& conn) {
         return results::RunCatalogCall(conn, query, schema, name);
     },
-               false, settings->fontSize, settings->resultMax);
+               false, settings->fontSize, settings->resultMax, std::move(keep));
 }
 
 void CDbInfoDlg::ShowCatalogAnswer(results::ResultGrid* target, results::Answer& answer) {
+    if (target == objectList) objectRawNames = std::move(loadingRawNames);
     if (answer.cancelled) {
         target->ShowMessage(results::AnswerRequest::CancelledText());
         return;

@@ -12,6 +12,8 @@
 #include <QFont>
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 #include <string>
 
 class QComboBox;
@@ -60,7 +62,7 @@ private:
     void LoadObjects();
     void LoadDetails();
     void Pick();
-    void RunCatalogQuery(results::CatalogQuery query, results::AnswerRequest* run);
+    void RunCatalogQuery(results::CatalogQuery query, results::AnswerRequest* run, results::RowFilter keep);
     void ShowCatalogAnswer(results::ResultGrid* target, results::Answer& answer);
     results::ResultGrid* FocusedList() const;
     void OnCopy();
@@ -71,6 +73,13 @@ private:
     int32_t detailKind = 0;
     Focus focusTarget = Focus::None;
     std::string selectedName;
+    // The picked name as the driver gave it (UTF-8): the detail questions
+    // ask with this one, since a name need not survive the code page.
+    std::string selectedRawName;
+    // Every object row's name as the driver gave it, by row number - 1;
+    // filled on the connection thread while the rows are read.
+    std::shared_ptr<std::vector<std::string>> objectRawNames;
+    std::shared_ptr<std::vector<std::string>> loadingRawNames;
     // The answers on their way to the object list and the detail list.
     results::AnswerRequest* objectsRun = nullptr;
     results::AnswerRequest* detailsRun = nullptr;

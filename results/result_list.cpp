@@ -75,26 +75,31 @@ std::vector<ListColumnSpec> ReadAnswerColumns(const COdbcConn& conn, int fontSiz
     return columns;
 }
 
-CellTable ReadAnswerRows(COdbcConn& conn, int resultMax, const std::function<bool()>& stopped) {
+CellTable ReadAnswerRows(COdbcConn& conn, int resultMax, const std::function<bool()>& stopped,
+                         const std::function<bool(const COdbcConn&)>& keep) {
     const int answerColumns = conn.GetColumnCount();
     const int digits = RowNumberDigits(resultMax);
     CellTable cells(answerColumns + 1);
     std::string value;
-    for (int row = 0; row < resultMax && !conn.IsEndOfData(); ++row) {
+    int rows = 0;
+    while (rows < resultMax && !conn.IsEndOfData()) {
         if (stopped && stopped()) break;
-        cells.AppendCell(FormatRowNumber(row + 1, digits));
-        for (int i = 0; i < answerColumns; ++i) {
-            conn.GetValue(i, value);
-            // Most values hold no line end; they need no converted copy.
-            if (value.find('\n') == std::string::npos && value.find('\r') == std::string::npos) {
-                cells.AppendCell(value);
-            } else {
-                cells.AppendCell(ToCrLf(value));
+        if (!keep || keep(conn)) {
+            cells.AppendCell(FormatRowNumber(++rows, digits));
+            for (int i = 0; i < answerColumns; ++i) {
+                conn.GetValue(i, value);
+                // Most values hold no line end; they need no converted copy.
+                if (value.find('\n') == std::string::npos && value.find('\r') == std::string::npos) {
+                    cells.AppendCell(value);
+                } else {
+                    cells.AppendCell(ToCrLf(value));
+                }
             }
+            cells.EndRow();
+            // The row after the last one shown is never asked for.
+            if (rows == resultMax) break;
         }
-        cells.EndRow();
-        // The row after the last one shown is never asked for.
-        if (row + 1 < resultMax) conn.Fetch();
+        conn.Fetch();
     }
     return cells;
 }

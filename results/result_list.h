@@ -63,8 +63,11 @@ std::vector<ListColumnSpec> ReadAnswerColumns(const COdbcConn& conn, int fontSiz
 // RowNumberDigits(resultMax) gives and whose column j holds answer column
 // j - 1 with CR LF line ends. Rows beyond resultMax are never fetched.
 // stopped, when given, is asked before every row: true ends the reading
-// with the rows read so far.
-CellTable ReadAnswerRows(COdbcConn& conn, int resultMax, const std::function<bool()>& stopped = {});
+// with the rows read so far. keep, when given, is asked of every row the
+// driver delivers: a row it refuses is passed over and neither numbered nor
+// counted.
+CellTable ReadAnswerRows(COdbcConn& conn, int resultMax, const std::function<bool()>& stopped = {},
+                         const std::function<bool(const COdbcConn&)>& keep = {});
 
 // Sorts order (row indexes into cells, in list order) by column with
 // CompareRows; rows that compare equal keep their order.

@@ -74,6 +74,9 @@ protected:
         const Texts captions = Captions(list);
         return column < static_cast<int>(captions.size()) ? captions[static_cast<std::size_t>(column)] : "";
     }
+    static std::string Shown(const ResultGrid* list) {
+        return list->Model().RowCount() > 0 ? std::string(list->Model().CellText(0, 0)) : "";
+    }
     static bool Holds(const Texts& texts, const std::string& text) {
         return std::find(texts.begin(), texts.end(), text) != texts.end();
     }
@@ -192,6 +195,40 @@ TEST_P(DbInfoTest, OpensOnlyWhileConnectedFiveAtMostAndKeepsItsSize) {
 }
 
 // MariaDB has no schemas and none of the sample tables.
+// A picked name goes back to the driver as the driver gave it, and as one
+// name, not a pattern: "a_b" is not "axb", and "t〜x" (PostgreSQL keeps the
+// wave dash, which the code page shows as the full-width tilde) is not "t～x".
+TEST_P(DbInfoTest, APickedTableShowsItsOwnColumnsOnly) {
+    const std::string wave = Pg() ? "U&\"t\\301Cx\"" : "\"tx_wave\"";
+    for (const std::string& table : {std::string("a_b"), std::string("axb"), wave}) {
+        Exec("DROP TABLE IF EXISTS " + table);
+    }
+    Exec("CREATE TABLE a_b (only_in_a_b INTEGER)");
+    Exec("CREATE TABLE axb (only_in_axb INTEGER)");
+    Exec("CREATE TABLE " + wave + " (only_in_wave INTEGER)");
+    if (Pg()) Exec(S("CREATE TABLE \"t～x\" (only_in_tilde INTEGER)"));
+    dlg->settings.userName = Pg() ? vetch_test::PostgresSchema() : "";
+    CDbInfoDlg* w = Open();
+    ASSERT_NE(w, nullptr);
+    Choose(w, w->objectKindCombo, results::kTableObjects);
+    Click(w, w->objectList, "a_b");
+    EXPECT_EQ(Column(w->detailList, kColumnName), Texts{"only_in_a_b"});
+    Click(w, w->objectList, "axb");
+    EXPECT_EQ(Column(w->detailList, kColumnName), Texts{"only_in_axb"});
+    if (Pg()) {
+        const Texts names = Column(w->objectList, kNameColumn);
+        ASSERT_EQ(std::count(names.begin(), names.end(), S("t～x")), 2);
+        const QPoint at = w->objectList->visualRect(w->objectList->model()->index(
+            static_cast<int>(std::find(names.begin(), names.end(), S("t～x")) - names.begin()), 0)).center();
+        QTest::mouseClick(w->objectList->viewport(), Qt::LeftButton, {}, at);
+        Settle(w);
+        const Texts columns = Column(w->detailList, kColumnName);
+        EXPECT_TRUE(columns == Texts{"only_in_wave"} || columns == Texts{"only_in_tilde"}) << columns.size();
+        Exec(S("DROP TABLE \"t～x\""));
+    }
+    for (const std::string& table : {std::string("a_b"), std::string("axb"), wave}) Exec("DROP TABLE " + table);
+}
+
 VETCH_FOR_DBS(DbInfoTest, vetch_test::DbsWithout(Db::Mariadb));
 
 // Schemas, procedures and a server that goes away: SQLite has none of them.
@@ -239,6 +276,25 @@ TEST_P(DbInfoPgTest, AFailingQueryShowsItsMessageInItsOwnListOnly) {
     EXPECT_NE(w->detailList->Model().CellText(0, 0), "");
     EXPECT_EQ(Column(w->objectList, kNameColumn), tables);
 }
+
+// MariaDB has databases where the others have schemas: the window proposes
+// the current one and lists its tables at the first choice.
+using DbInfoMariadbTest = DbInfoTest;
+
+TEST_P(DbInfoMariadbTest, TheCurrentDatabaseIsProposedAndItsTablesListed) {
+    Exec("DROP TABLE IF EXISTS mdb_t");
+    Exec("CREATE TABLE mdb_t (n INTEGER)");
+    CDbInfoDlg* w = Open();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->schemaEdit->text(), "vetchdb");
+    Choose(w, w->objectKindCombo, results::kTableObjects);
+    EXPECT_TRUE(Holds(Column(w->objectList, kNameColumn), "mdb_t")) << Shown(w->objectList);
+    Click(w, w->objectList, "mdb_t");
+    EXPECT_EQ(Column(w->detailList, kColumnName), Texts{"n"});
+    Exec("DROP TABLE mdb_t");
+}
+
+VETCH_FOR_DBS(DbInfoMariadbTest, std::vector<Db>{Db::Mariadb});
 
 INSTANTIATE_TEST_SUITE_P(Db, DbInfoPgTest, ::testing::Values(Db::Postgres),
                          [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });

@@ -162,7 +162,30 @@ TEST_P(NeverFrozenTest, AnF5RunsBetweenTwoStatementsOfALongBatch) {
     EXPECT_LT(probe.WorstGap(), kStallMillis);
 }
 
-VETCH_FOR_EACH_DB(NeverFrozenTest);
+VETCH_FOR_DBS(NeverFrozenTest, vetch_test::DbsWithout(Db::Mariadb));
+
+// MariaDB's driver keeps its connection locked for the thread that ran a
+// statement it rejected by itself ("GO"): the next statement from any other
+// thread would wait forever. Every call comes from the connection's thread.
+using NeverFrozenMariadbTest = NeverFrozenTest;
+
+TEST_P(NeverFrozenMariadbTest, AStatementTheDriverRejectsLeavesTheConnectionUsable) {
+    CBatchRunDlg* run = F10("select 1; GO; select 2;");
+    ASSERT_NE(run, nullptr);
+    ASSERT_TRUE(ServeUntil([&] { return run->IsFinished(); }, 10000));
+    const Texts log = Log(run);
+    ASSERT_EQ(log.size(), 6u);
+    EXPECT_EQ(log[2], "GO");
+    EXPECT_NE(log[3].find("Syntax error"), std::string::npos) << log[3];
+    EXPECT_EQ(log[5], S("複数の結果が返されます（本機能では結果を表示できません）"));
+    CQueryResultDlg* w = RunF5(*dlg, "select 1", false);
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(ServeUntil([&] { return w->Answered(); }, 5000));
+    EXPECT_EQ(w->list->Model().CellText(0, 1), "1");
+    EXPECT_LT(probe.WorstGap(), kStallMillis);
+}
+
+VETCH_FOR_DBS(NeverFrozenMariadbTest, std::vector<Db>{Db::Mariadb});
 
 // The SQLite driver ignores the cancel of a statement that waits for a lock:
 // closing the main window asks after 3 s whether to leave, and leaving ends
