@@ -80,7 +80,9 @@ void CQueryResultDlg::ShowRunning(const std::string& stateText) {
 void CQueryResultDlg::ShowAnswer(results::Answer& answer) {
     answered = true;
     if (cancelled || answer.cancelled) {
-        if (answer.hasRows) {
+        // Rows read before the cancel stay; without any, the list says why
+        // it is empty.
+        if (answer.hasRows && answer.cells.RowCount() > 0) {
             list->ShowAnswer(answer);
             SetWindowText(GetWindowText() + platform::Sjis(" － ") + results::AnswerRequest::CancelledText());
         } else {
