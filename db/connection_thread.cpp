@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <utility>
 
 namespace db {
 
@@ -57,15 +56,16 @@ void ConnectionThread::CancelAll() {
         entry.request->cancelled_ = true;
         toCancel_.push_back(entry.request);
     }
-    // The running one is among them unless it is between turns; the
-    // canceller sees it through running_.
-    cancelAll_ = true;
+    if (current_) {
+        current_->cancelled_ = true;
+        toCancel_.push_back(current_);
+    }
     cancelWake_.notify_one();
 }
 
 bool ConnectionThread::Idle() const {
     std::lock_guard lock(mutex_);
-    return queue_.empty() && !busy_;
+    return queue_.empty() && !current_;
 }
 
 void ConnectionThread::Abandon() {
@@ -94,22 +94,24 @@ void ConnectionThread::Run() {
             }
             entry = std::move(queue_.front());
             queue_.pop_front();
-            busy_ = true;
+            current_ = entry.request;
         }
         Request& request = *entry.request;
-        bool again = false;
-        if (!request.Cancelled()) {
-            {
-                std::lock_guard cancelLock(cancelMutex_);
-                running_ = entry.request;
-            }
-            request.state_ = Request::State::Running;
-            again = entry.step(conn_, request);
+        // A request cancelled before its turn still gets it, so that whoever
+        // waits for its answer hears of the cancel; the step sees Cancelled
+        // and leaves the driver alone.
+        {
+            std::lock_guard cancelLock(cancelMutex_);
+            running_ = entry.request;
+        }
+        request.state_ = Request::State::Running;
+        const bool again = entry.step(conn_, request);
+        {
             std::lock_guard cancelLock(cancelMutex_);
             running_.reset();
         }
         std::lock_guard lock(mutex_);
-        busy_ = false;
+        current_.reset();
         if (again && !request.Cancelled() && !quit_) {
             // Back of the queue: whatever arrived meanwhile goes first.
             request.state_ = Request::State::Queued;
@@ -123,40 +125,24 @@ void ConnectionThread::Run() {
 void ConnectionThread::RunCanceller() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        if (toCancel_.empty() && !cancelAll_) {
-            cancelWake_.wait(lock, [this] { return quit_ || cancelAll_ || !toCancel_.empty(); });
+        if (toCancel_.empty()) {
+            cancelWake_.wait(lock, [this] { return quit_ || !toCancel_.empty(); });
         } else {
             cancelWake_.wait_for(lock, kCancelRepeat);
         }
         if (quit_) return;
-        const bool all = std::exchange(cancelAll_, false);
-        std::vector<std::shared_ptr<Request>> pending = toCancel_;
+        const std::vector<std::shared_ptr<Request>> pending = toCancel_;
         lock.unlock();
         {
             // SQLCancel may take a while (psqlODBC opens a connection of its
             // own to send it); nothing but this thread and the connection
             // thread between two turns waits for cancelMutex_.
             std::lock_guard cancelLock(cancelMutex_);
-            if (running_) {
-                const bool wanted =
-                    all || std::find(pending.begin(), pending.end(), running_) != pending.end();
-                if (wanted) {
-                    running_->cancelled_ = true;
-                    conn_.Cancel();
-                    if (all) pending.push_back(running_);
-                }
-            }
+            if (running_ && std::find(pending.begin(), pending.end(), running_) != pending.end()) conn_.Cancel();
         }
         lock.lock();
         // Ended work needs no more cancels; the rest is asked again soon.
         std::erase_if(toCancel_, [](const std::shared_ptr<Request>& r) { return r->Done(); });
-        if (all) {
-            for (const auto& r : pending) {
-                if (!r->Done() && std::find(toCancel_.begin(), toCancel_.end(), r) == toCancel_.end()) {
-                    toCancel_.push_back(r);
-                }
-            }
-        }
     }
 }
 

@@ -6,8 +6,10 @@
 // driver that ties its connection to the thread that last used it (MariaDB's
 // does, after a statement it rejects by itself) always sees the same thread.
 //
-// Work is a step function. A step that returns true wants another turn and
-// goes to the back of the queue: a batch run is one step per statement, so a
+// Work is a step function. It is called even for work cancelled before its
+// turn, so that it can report the cancel: a step checks self.Cancelled()
+// before it calls the driver. A step that returns true wants another turn
+// and goes to the back of the queue: a batch run is one step per statement, so a
 // request that arrives while it runs waits for one statement, not for the
 // whole script.
 //
@@ -67,7 +69,7 @@ public:
 
     std::shared_ptr<const Request> Submit(Step step);
 
-    // A request still queued never runs; one running has its statement
+    // A request still queued never reaches the driver; one running has its statement
     // cancelled (again every so often until it ends, so a cancel that comes
     // just before the driver's call is not lost). Returns at once.
     void Cancel(const std::shared_ptr<const Request>& request);
@@ -105,10 +107,10 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Entry> queue_;
-    bool busy_ = false;
+    // The request whose turn it is, from its leaving the queue until its
+    // step has returned.
+    std::shared_ptr<Request> current_;
     bool quit_ = false;
-    // CancelAll asked: the canceller also cancels whatever runs now.
-    bool cancelAll_ = false;
     std::condition_variable cancelWake_;
     std::vector<std::shared_ptr<Request>> toCancel_;
 

@@ -27,7 +27,7 @@ struct ScriptRun {
 // Nothing here holds the connection while it waits for the window: the
 // outcome line is built inside the statement scope and handed over after.
 bool RunNextStatement(COdbcConn& conn, const db::Request& self, ScriptRun& run) {
-    if (run.next >= run.statements.size()) return false;
+    if (run.next >= run.statements.size() || self.Cancelled()) return false;
     const std::string& statement = run.statements[run.next++];
     if (!run.sender.Send(statement)) return false;
     // A stop may have come while the line was shown.

@@ -43,6 +43,7 @@ void CConnectDlg::OnOK() {
     auto outcome = std::make_shared<Outcome>();
     connecting = connection->Submit([outcome, dsn = settings->hostString, user = settings->userName,
                                      password = settings->password](COdbcConn& conn, const db::Request& self) {
+        if (self.Cancelled()) return false;
         // One sequence on the connection: nothing comes between the connect
         // and the reading of its diagnostic.
         auto lock = conn.Lock();
