@@ -239,10 +239,10 @@ bool CMainDlg::StopDatabaseWork() {
     for (const QPointer<CResultWindow>& window : resultWindows) {
         if (window) window->StopWork();
     }
-    // Every statement is cancelled and none starts from now on; the batch
-    // runs stopped their hand-over, so none waits for this thread.
+    // Every statement is cancelled (by the connection thread's canceller:
+    // this thread never calls the driver); the batch runs stopped their
+    // hand-over, so none waits for this thread.
     connThread.CancelAll();
-    conn.RequestStop();
     if (!WaitOrLeave([this] { return connThread.Idle(); })) return false;
     if (!connThread.IsConnected()) return true;
     auto closed = connThread.Submit([](COdbcConn& c, const db::Request&) {

@@ -20,14 +20,18 @@ ConnectionThread::ConnectionThread(COdbcConn& conn) : conn_(conn) {
 
 ConnectionThread::~ConnectionThread() {
     CancelAll();
+    Quit();
+    if (thread_.joinable()) thread_.join();
+    if (canceller_.joinable()) canceller_.join();
+}
+
+void ConnectionThread::Quit() {
     {
         std::lock_guard lock(mutex_);
         quit_ = true;
     }
     wake_.notify_all();
     cancelWake_.notify_all();
-    if (thread_.joinable()) thread_.join();
-    if (canceller_.joinable()) canceller_.join();
 }
 
 std::shared_ptr<const Request> ConnectionThread::Submit(Step step) {
@@ -69,12 +73,7 @@ bool ConnectionThread::Idle() const {
 }
 
 void ConnectionThread::Abandon() {
-    {
-        std::lock_guard lock(mutex_);
-        quit_ = true;
-    }
-    wake_.notify_all();
-    cancelWake_.notify_all();
+    Quit();
     if (thread_.joinable()) thread_.detach();
     if (canceller_.joinable()) canceller_.detach();
 }

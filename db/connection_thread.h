@@ -99,6 +99,9 @@ private:
 
     void Run();
     void RunCanceller();
+    // Both threads leave at their next look (the connection thread after
+    // its current step).
+    void Quit();
     void Finish(Request& request);
 
     COdbcConn& conn_;

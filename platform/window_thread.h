@@ -1,8 +1,7 @@
 // Work handed from another thread to the user-interface thread, run there
-// by its event loop. The application object is the receiver, so the call
-// never reaches a window that is already gone: whoever posts for a window
-// captures a QPointer to it (made on the window's thread) and checks it in
-// the function.
+// by its event loop, in the order posted. The work must not point at a
+// window that may be gone by then: it names its receiver by something the
+// window thread looks up (see results::AnswerRequest).
 #pragma once
 
 #include <functional>

@@ -4,7 +4,7 @@
 #include "platform/sjis_format.h"
 #include "platform/window_thread.h"
 
-#include <QPointer>
+#include <unordered_map>
 
 namespace results {
 
@@ -14,28 +14,43 @@ namespace {
 // by a whole second.
 constexpr int kTickMillis = 500;
 
+// Touched on the window thread only.
+std::unordered_map<std::uint64_t, AnswerRequest*> g_live;
+std::uint64_t g_nextId = 0;
+
 }  // namespace
 
 AnswerRequest::AnswerRequest(db::ConnectionThread& connection, OnAnswer onAnswer, OnRunning onRunning,
                              QObject* parent)
-    : QObject(parent), connection_(connection), onAnswer_(std::move(onAnswer)), onRunning_(std::move(onRunning)) {
+    : QObject(parent),
+      id_(++g_nextId),
+      connection_(connection),
+      onAnswer_(std::move(onAnswer)),
+      onRunning_(std::move(onRunning)) {
+    g_live[id_] = this;
     connect(&ticker_, &QTimer::timeout, this, [this] { Tick(); });
 }
 
 AnswerRequest::~AnswerRequest() {
+    g_live.erase(id_);
     if (request_) connection_.Cancel(request_);
+}
+
+AnswerRequest* AnswerRequest::Find(std::uint64_t id) {
+    const auto found = g_live.find(id);
+    return found == g_live.end() ? nullptr : found->second;
 }
 
 void AnswerRequest::Start(Ask ask, bool countRows, int fontSize, int resultMax, RowFilter keep) {
     if (request_) connection_.Cancel(request_);
     const unsigned generation = ++generation_;
-    QPointer<AnswerRequest> self(this);
+    const std::uint64_t id = id_;
     request_ = connection_.Submit([=, ask = std::move(ask), keep = std::move(keep)](COdbcConn& conn,
                                                                                   const db::Request& request) {
         auto answer = std::make_shared<Answer>(ReadAnswer(
             conn, ask, countRows, fontSize, resultMax, [&request] { return request.Cancelled(); }, keep));
-        platform::PostToWindowThread([self, generation, answer] {
-            if (self) self->Deliver(generation, answer);
+        platform::PostToWindowThread([id, generation, answer] {
+            if (AnswerRequest* self = Find(id)) self->Deliver(generation, answer);
         });
         return false;
     });

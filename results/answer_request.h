@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -61,6 +62,11 @@ private:
     void Tick();
     void Deliver(unsigned generation, const std::shared_ptr<Answer>& answer);
 
+    // The requests alive on the window thread, by id: an answer finds its
+    // request here, or nothing once the request is gone.
+    static AnswerRequest* Find(std::uint64_t id);
+
+    const std::uint64_t id_;
     db::ConnectionThread& connection_;
     OnAnswer onAnswer_;
     OnRunning onRunning_;
