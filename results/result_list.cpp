@@ -98,33 +98,4 @@ CellTable ReadAnswerRows(COdbcConn& conn, int resultMax) {
     return cells;
 }
 
-void SortRowOrder(std::vector<std::uint32_t>& order, const CellTable& cells, int column, short dataType,
-                  int sortOrder) {
-    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return CompareRows(cells.Cell(a, column), cells.Cell(b, column), dataType, sortOrder) < 0;
-    });
-}
-
-std::string BuildCopyText(const std::vector<ListColumnSpec>& columns, const CellTable& cells,
-                          const std::vector<std::uint32_t>& rows) {
-    std::vector<std::string> captions;
-    captions.reserve(columns.size());
-    for (const ListColumnSpec& column : columns) captions.push_back(column.caption);
-    const int count = static_cast<int>(columns.size());
-
-    std::size_t size = 0;
-    for (std::uint32_t row : rows) {
-        for (int c = 0; c < count; ++c) size += cells.Cell(row, c).size() + 1;
-        size += 1;
-    }
-    std::string out;
-    out.reserve(size + captions.size() * 16 + 2);
-    AppendCopyHeader(out, captions);
-    for (std::uint32_t row : rows) {
-        for (int c = 0; c < count; ++c) AppendCopyCell(out, cells.Cell(row, c));
-        EndCopyLine(out);
-    }
-    return out;
-}
-
 }  // namespace results

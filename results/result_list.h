@@ -1,6 +1,6 @@
 // The data behind a result list, with no widget in sight: the cells of its
-// rows, the reading of a statement's answer into them, the row order a
-// header click produces and the text a copy puts on the clipboard. Text is
+// rows, the reading of a statement's answer into them and the text a copy
+// puts on the clipboard. Text is
 // CP932 bytes.
 #pragma once
 
@@ -63,14 +63,35 @@ std::vector<ListColumnSpec> ReadAnswerColumns(const COdbcConn& conn, int fontSiz
 // j - 1 with CR LF line ends. Rows beyond resultMax are never fetched.
 CellTable ReadAnswerRows(COdbcConn& conn, int resultMax);
 
-// Sorts order (row indexes into cells, in list order) by column with
-// CompareRows; rows that compare equal keep their order.
-void SortRowOrder(std::vector<std::uint32_t>& order, const CellTable& cells, int column, short dataType,
-                  int sortOrder);
-
-// The header line of captions, then one line for each of rows (indexes
-// into cells), in the order given.
-std::string BuildCopyText(const std::vector<ListColumnSpec>& columns, const CellTable& cells,
-                          const std::vector<std::uint32_t>& rows);
+// The clipboard text of a list: a header line of the captions (each cut as
+// CopyCaption cuts it), then one line for each of rows (indexes into cells)
+// in the order given; cells are separated by TAB and every line ends in
+// CR LF. out takes the CP932 text in pieces, out.Append(std::string_view),
+// after out.Reserve(std::size_t) has been told the total.
+template <typename Out>
+void WriteCopyText(const std::vector<ListColumnSpec>& columns, const CellTable& cells,
+                   const std::vector<std::uint32_t>& rows, Out& out) {
+    const int count = static_cast<int>(columns.size());
+    // TABs between the cells and CR LF after them.
+    const std::size_t lineExtra = (count > 0 ? static_cast<std::size_t>(count) - 1 : 0) + 2;
+    std::size_t total = lineExtra * (rows.size() + 1);
+    for (const ListColumnSpec& column : columns) total += CopyCaption(column.caption).size();
+    for (std::uint32_t row : rows) {
+        for (int c = 0; c < count; ++c) total += cells.Cell(row, c).size();
+    }
+    out.Reserve(total);
+    for (int c = 0; c < count; ++c) {
+        if (c > 0) out.Append("\t");
+        out.Append(CopyCaption(columns[static_cast<std::size_t>(c)].caption));
+    }
+    out.Append("\r\n");
+    for (std::uint32_t row : rows) {
+        for (int c = 0; c < count; ++c) {
+            if (c > 0) out.Append("\t");
+            out.Append(cells.Cell(row, c));
+        }
+        out.Append("\r\n");
+    }
+}
 
 }  // namespace results
