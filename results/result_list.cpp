@@ -42,6 +42,7 @@ void CellTable::EndRow() {
         row = at;
     }
     rows_.push_back(row);
+    textBytes_ += pending_.size();
     pending_.clear();
     pendingEnds_.clear();
 }
@@ -54,6 +55,11 @@ std::string_view CellTable::Cell(std::size_t row, int column) const {
     if (column > 0) std::memcpy(&begin, at + (column - 1) * sizeof(std::uint32_t), sizeof begin);
     std::memcpy(&end, at + column * sizeof(std::uint32_t), sizeof end);
     return {at + static_cast<std::size_t>(columns_) * sizeof(std::uint32_t) + begin, end - begin};
+}
+
+void CellTable::Prefetch(std::size_t row, std::size_t later) const {
+    if (row < rows_.size() && rows_[row]) __builtin_prefetch(rows_[row]);
+    if (later < rows_.size()) __builtin_prefetch(&rows_[later]);
 }
 
 std::size_t CellTable::AllocatedBytes() const {

@@ -26,10 +26,11 @@ bool StartsWithNoCase(std::string_view text, std::string_view word) {
     return true;
 }
 
-// One key per row: the first eight bytes of its key as a big-endian number,
-// so that most comparisons are one integer comparison in the array itself,
-// and the whole key for the rows whose first eight bytes agree. Integer keys
-// are whole in their first eight bytes.
+// One key per row, sorted eight bytes at a time: head holds the key's bytes
+// [depth, depth + 8) as a big-endian number, zero-filled past its end, so a
+// level of the sort compares numbers in the array and never follows the
+// pointer; only the rows still tied after a level load their next eight
+// bytes, once each. Integer keys are whole in their first eight bytes.
 struct Key {
     std::uint64_t head;
     const char* bytes;
@@ -45,16 +46,53 @@ std::uint64_t Head(const char* bytes, std::size_t size) {
     return head;
 }
 
-// Compares as the keys' bytes compare, a key that is a prefix of another
-// first; zero-filling the heads keeps that true for every pair.
-int CompareKeys(const Key& a, const Key& b) {
-    if (a.head != b.head) return a.head < b.head ? -1 : 1;
-    const std::size_t n = std::min(a.size, b.size);
-    if (n > 8) {
-        const int c = std::memcmp(a.bytes + 8, b.bytes + 8, n - 8);
-        if (c != 0) return c;
+// How many of the key's bytes the head holds at depth: fewer than eight
+// only where the key ends, which tells "ab" from "ab" followed by a zero.
+std::uint32_t HeadLength(const Key& key, std::size_t depth) {
+    return key.size > depth ? static_cast<std::uint32_t>(std::min<std::size_t>(key.size - depth, 8)) : 0;
+}
+
+void LoadHeads(Key* first, Key* last, std::size_t depth) {
+    for (Key* key = first; key != last; ++key) {
+        key->head = key->size > depth ? Head(key->bytes + depth, key->size - depth) : 0;
     }
-    return (a.size > b.size) - (a.size < b.size);
+}
+
+// Sorts keys that agree on their first depth bytes, their heads loaded at
+// depth. Equal keys end in the order of their positions, in either direction.
+void SortFrom(Key* first, Key* last, std::size_t depth, bool ascending) {
+    // A run that agrees on the next eight bytes too needs no sorting at this
+    // level: long equal prefixes cost one pass each, not a sort.
+    for (;;) {
+        if (last - first < 2) return;
+        const std::uint64_t head = first->head;
+        const std::uint32_t length = HeadLength(*first, depth);
+        const bool same = std::all_of(first + 1, last, [&](const Key& key) {
+            return key.head == head && HeadLength(key, depth) == length;
+        });
+        if (!same) break;
+        // Ended together: all equal, and already in the order of positions.
+        if (length < 8) return;
+        depth += 8;
+        LoadHeads(first, last, depth);
+    }
+    std::sort(first, last, [depth, ascending](const Key& a, const Key& b) {
+        if (a.head != b.head) return ascending ? a.head < b.head : a.head > b.head;
+        const std::uint32_t la = HeadLength(a, depth);
+        const std::uint32_t lb = HeadLength(b, depth);
+        if (la != lb) return ascending ? la < lb : la > lb;
+        return a.position < b.position;
+    });
+    for (Key* run = first; run != last;) {
+        const std::uint32_t length = HeadLength(*run, depth);
+        Key* end = run + 1;
+        while (end != last && end->head == run->head && HeadLength(*end, depth) == length) ++end;
+        if (length == 8 && end - run > 1) {
+            LoadHeads(run, end, depth + 8);
+            SortFrom(run, end, depth + 8, ascending);
+        }
+        run = end;
+    }
 }
 
 void AppendBigEndian32(std::string& out, std::uint32_t value) {
@@ -176,7 +214,7 @@ void SortRowOrder(std::vector<std::uint32_t>& order, const CellTable& cells, int
             const std::int64_t value = platform::ReadLeadingNumber(cell).value;
             key.head = static_cast<std::uint64_t>(value) ^ (std::uint64_t{1} << 63);
             key.bytes = nullptr;
-            key.size = 0;
+            key.size = 8;
         } else {
             AppendNumberKey(numberKeys, cell);
             numberKeyEnds.push_back(numberKeys.size());
@@ -193,14 +231,7 @@ void SortRowOrder(std::vector<std::uint32_t>& order, const CellTable& cells, int
         }
     }
 
-    // The position breaks ties, so an unstable sort keeps equal rows in the
-    // order they had, in either direction.
-    const bool ascending = sortOrder == 1;
-    std::sort(keys.begin(), keys.end(), [ascending](const Key& a, const Key& b) {
-        const int c = CompareKeys(a, b);
-        if (c != 0) return ascending ? c < 0 : c > 0;
-        return a.position < b.position;
-    });
+    if (!keys.empty()) SortFrom(keys.data(), keys.data() + keys.size(), 0, sortOrder == 1);
     std::vector<std::uint32_t> sorted(order.size());
     for (std::size_t p = 0; p < keys.size(); ++p) sorted[p] = order[keys[p].position];
     order.swap(sorted);
