@@ -84,15 +84,4 @@ private:
     double longest_ = 0;
 };
 
-// Times Select All then Copy in a result window, from nothing selected.
-inline void TimeSelectAllAndCopy(benchmark::State& state, platform::CDialog& window, results::ResultGrid& list) {
-    for (auto _ : state) {
-        list.clearSelection();
-        const auto start = Clock::now();
-        window.SendCommand(res::IDC_SELECT_ALL);
-        window.SendCommand(res::IDC_COPY);
-        state.SetIterationTime(Seconds(start));
-    }
-}
-
 }  // namespace bench
