@@ -1,7 +1,6 @@
 // The data behind a result list, with no widget in sight: the cells of its
 // rows, the reading of a statement's answer into them and the text a copy
-// puts on the clipboard. Text is
-// CP932 bytes.
+// puts on the clipboard. Text is CP932 bytes.
 #pragma once
 
 #include "results/list_logic.h"
