@@ -10,10 +10,13 @@
 #include "results/result_grid.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -47,15 +50,38 @@ inline std::unique_ptr<CMainDlg> OpenMainWindow() {
     return main;
 }
 
-// Times Select All then Copy in a result window, from nothing selected.
-inline void TimeSelectAllAndCopy(benchmark::State& state, platform::CDialog& window, results::ResultGrid& list) {
-    for (auto _ : state) {
-        list.clearSelection();
-        const auto start = Clock::now();
-        window.SendCommand(res::IDC_SELECT_ALL);
-        window.SendCommand(res::IDC_COPY);
-        state.SetIterationTime(Seconds(start));
+// A timer on the window thread that notes the longest time between two of
+// its ticks: the longest the window could not answer the user. Start it
+// before a stage, Stop it after; the stage must end by serving events.
+class StallProbe {
+public:
+    StallProbe() {
+        timer_.setInterval(5);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            longest_ = std::max(longest_, static_cast<double>(since_.nsecsElapsed()) / 1e9);
+            since_.restart();
+        });
     }
-}
+    void Start() {
+        timer_.start();
+        since_.start();
+    }
+    // Serves the events due, so that a tick after the stage measures it;
+    // returns the longest gap since Start in seconds.
+    double Stop() {
+        QElapsedTimer wait;
+        wait.start();
+        while (wait.elapsed() < 10) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        timer_.stop();
+        const double longest = longest_;
+        longest_ = 0;
+        return longest;
+    }
+
+private:
+    QTimer timer_;
+    QElapsedTimer since_;
+    double longest_ = 0;
+};
 
 }  // namespace bench

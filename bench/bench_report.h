@@ -91,6 +91,13 @@ struct Summary {
     static void Info(const char* what, double value, const char* unit) {
         std::printf("  %-44s %9.4f %s\n", what, value, unit);
     }
+    // The lowest and highest of a stage's runs, for the spread behind a median.
+    static void Spread(const char* what, std::vector<double> values, const char* unit) {
+        if (values.empty()) return;
+        std::sort(values.begin(), values.end());
+        std::printf("  %-44s %9.4f .. %.4f %s (%zu runs)\n", what, values.front(), values.back(), unit,
+                    values.size());
+    }
 };
 
 }  // namespace bench

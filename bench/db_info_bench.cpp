@@ -1,5 +1,6 @@
 // What the database information window costs on a large catalogue: a SQLite
-// file holding 10,000 tables, listed with "ﾃｰﾌﾞﾙ情報" and RESULTMAX 10000.
+// file holding 10,000 tables (50,000 with VETCH_BENCH_LARGE=1), listed with
+// "ﾃｰﾌﾞﾙ情報" and RESULTMAX as large.
 //
 // Measured, medians of the repetitions:
 //   bare        ListTables and the GetValue/Fetch loop through COdbcConn
@@ -13,7 +14,9 @@
 //
 // Targets: fill <= 1.5 x bare (the median ratio of fills each paired with a
 // bare reading just before it, so a change of load on the machine weighs on
-// both sides alike); each sort and the copy < 200 ms. The same ratio in this
+// both sides alike); each sort and the copy < 200 ms (50,000 tables:
+// < 300 ms). The longest the window thread went without serving its events
+// is printed for each stage. The same ratio in this
 // thread's processor time is printed beside it: on a busy shared machine the
 // clock ratio swings from run to run, the processor-time one hardly. The
 // exit status is 1 when a target is missed.
@@ -30,6 +33,9 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -55,7 +61,8 @@ using bench::GetEnv;
 using bench::Pump;
 using bench::RunOrDie;
 
-constexpr int kTables = 10000;
+// 10,000 tables, or 50,000 with VETCH_BENCH_LARGE=1.
+int tableCount = 10000;
 constexpr int kTableNameColumn = 3;  // list column of TABLE_NAME (column 0 numbers the rows)
 
 using bench::Clock;
@@ -85,12 +92,12 @@ std::string SetUp() {
     return dir;
 }
 
-// 10,000 tables whose names arrive in no sorted order, a tenth of them with
+// Tables whose names arrive in no sorted order, a tenth of them with
 // Japanese names, and every tenth one a view.
 void CreateTables(COdbcConn& conn) {
     RunOrDie(conn, "BEGIN");
-    for (int i = 0; i < kTables; ++i) {
-        const unsigned scrambled = (static_cast<unsigned>(i) * 7919u) % 100000u;
+    for (int i = 0; i < tableCount; ++i) {
+        const unsigned scrambled = (static_cast<unsigned>(i) * 7919u) % 1000003u;
         std::string name = (i % 10 == 3 ? platform::Sjis("売上_") : std::string("sales_")) + std::to_string(scrambled);
         if (i % 10 == 9) {
             RunOrDie(conn, "CREATE VIEW \"" + name + "\" AS SELECT 1 AS one");
@@ -121,6 +128,8 @@ struct Bench {
     CMainDlg* main = nullptr;
     CDbInfoDlg* window = nullptr;
     std::vector<FillPair> pairs;
+    bench::StallProbe probe;
+    std::map<std::string, double> stalls;  // the longest of each stage
 
     // Procedures first (SQLite has none), so choosing tables is a change.
     void ChooseTables() {
@@ -132,7 +141,7 @@ struct Bench {
 void BenchBare(benchmark::State& state, Bench* b) {
     for (auto _ : state) {
         auto start = Clock::now();
-        if (Bare(b->main->conn) != kTables) state.SkipWithError("wrong number of tables");
+        if (Bare(b->main->conn) != tableCount) state.SkipWithError("wrong number of tables");
         state.SetIterationTime(Seconds(start));
     }
 }
@@ -148,6 +157,7 @@ void BenchFill(benchmark::State& state, Bench* b) {
         pair.bareCpu = CpuSeconds() - bareCpuStart;
         pair.bare = Seconds(bareStart);
 
+        b->probe.Start();
         auto start = Clock::now();
         const double cpuStart = CpuSeconds();
         b->window->objectKindCombo->setCurrentIndex(results::kTableObjects);
@@ -156,31 +166,48 @@ void BenchFill(benchmark::State& state, Bench* b) {
         auto paintStart = Clock::now();
         QCoreApplication::processEvents();
         pair.paint = Seconds(paintStart);
+        b->stalls["fill"] = std::max(b->stalls["fill"], b->probe.Stop());
         state.SetIterationTime(pair.fill);
         b->pairs.push_back(pair);
-        if (b->window->objectList->Model().RowCount() != kTables) state.SkipWithError("wrong number of rows");
+        if (b->window->objectList->Model().RowCount() != tableCount) state.SkipWithError("wrong number of rows");
     }
 }
 
 void BenchSort(benchmark::State& state, Bench* b, int column) {
     results::ResultGrid* list = b->window->objectList;
     for (auto _ : state) {
+        b->probe.Start();
         auto start = Clock::now();
         list->SortByColumn(column);
         state.SetIterationTime(Seconds(start));
+        b->stalls["sort"] = std::max(b->stalls["sort"], b->probe.Stop());
     }
 }
 
 void BenchCopy(benchmark::State& state, Bench* b) {
     results::ResultGrid* list = b->window->objectList;
     list->setFocus();
-    bench::TimeSelectAllAndCopy(state, *b->window, *list);
+    for (auto _ : state) {
+        list->clearSelection();
+        b->probe.Start();
+        const auto start = Clock::now();
+        b->window->SendCommand(res::IDC_SELECT_ALL);
+        b->window->SendCommand(res::IDC_COPY);
+        state.SetIterationTime(Seconds(start));
+        b->stalls["copy"] = std::max(b->stalls["copy"], b->probe.Stop());
+        const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+        if (!copied || copied->data(QStringLiteral("text/plain")).count('\n') != tableCount + 1) {
+            state.SkipWithError("the clipboard does not hold every row");
+        }
+    }
 }
 
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (GetEnv("VETCH_BENCH_LARGE") == "1") tableCount = 50000;
+    const std::string label = "SQLite " + std::to_string(tableCount) + " tables/";
     const std::string dir = SetUp();
     bench::UseOffscreenQt();
     QApplication app(argc, argv);
@@ -190,7 +217,7 @@ int main(int argc, char** argv) {
     auto main = bench::OpenMainWindow();
     if (main->conn.Connect("bench-sqlite", "", "") != 0) Die("cannot connect to SQLite");
     CreateTables(main->conn);
-    main->settings.resultMax = kTables;
+    main->settings.resultMax = tableCount;
 
     Bench b;
     b.main = main.get();
@@ -202,7 +229,7 @@ int main(int argc, char** argv) {
     Pump();
 
     auto add = [&](const char* what, auto function) {
-        bench::Once(std::string("SQLite 10000 tables/") + what, function)->UseManualTime();
+        bench::Once(label + what, function)->UseManualTime();
     };
     add("bare", [&](benchmark::State& s) { BenchBare(s, &b); });
     add("fill", [&](benchmark::State& s) { BenchFill(s, &b); });
@@ -222,10 +249,13 @@ int main(int argc, char** argv) {
 
     bench::Summary summary;
     summary.all = !reporter.failed;
-    auto t = [&](const char* what) { return reporter.Median(std::string("SQLite 10000 tables/") + what); };
+    auto t = [&](const char* what) { return reporter.Median(label + what); };
     auto target = [&](auto... a) { summary.Target(a...); };
     auto info = [](auto... a) { bench::Summary::Info(a...); };
-    auto quick = [](double s) { return s >= 0 && s < 0.2; };
+    const double limit = tableCount > 10000 ? 0.3 : 0.2;
+    const char* goal = tableCount > 10000 ? "< 300 ms" : "< 200 ms";
+    auto quick = [limit](double s) { return s >= 0 && s < limit; };
+    auto stall = [&](const char* stage) { info("  longest stall of the window thread", b.stalls[stage], "s"); };
     auto median = [&](auto of) {
         std::vector<double> values;
         for (const FillPair& pair : b.pairs) values.push_back(of(pair));
@@ -233,7 +263,7 @@ int main(int argc, char** argv) {
     };
     const double ratio = median([](const FillPair& p) { return p.fill / p.bare; });
 
-    std::printf("\nSQLite, %d tables and views, RESULTMAX %d\n", kTables, kTables);
+    std::printf("\nSQLite, %d tables and views, RESULTMAX %d\n", tableCount, tableCount);
     info("bare ListTables + fetch", t("bare"), "s");
     info("object list filled", t("fill"), "s");
     target("  fill / bare, median of pairs", ratio, "", "<= 1.5", ratio > 0 && ratio <= 1.5);
@@ -241,9 +271,12 @@ int main(int argc, char** argv) {
     info("first paint of the filled list", median([](const FillPair& p) { return p.paint; }), "s");
     info("  (fill + paint) / bare, median of pairs",
          median([](const FillPair& p) { return (p.fill + p.paint) / p.bare; }), "");
-    target("sort by TABLE_NAME", t("sort_name"), "s", "< 200 ms", quick(t("sort_name")));
-    target("sort by the row number", t("sort_number"), "s", "< 200 ms", quick(t("sort_number")));
-    target("select all + copy command", t("copy"), "s", "< 200 ms", quick(t("copy")));
+    stall("fill");
+    target("sort by TABLE_NAME", t("sort_name"), "s", goal, quick(t("sort_name")));
+    target("sort by the row number", t("sort_number"), "s", goal, quick(t("sort_number")));
+    stall("sort");
+    target("select all + copy command", t("copy"), "s", goal, quick(t("copy")));
+    stall("copy");
     std::printf("%s\n", summary.all ? "PASS" : "FAIL");
     std::fflush(stdout);
     return summary.all ? 0 : 1;

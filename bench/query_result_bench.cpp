@@ -1,36 +1,37 @@
 // What the query result window costs on a large answer: 100,000 rows x 5
-// columns with resultMax 100000, in a temporary SQLite file and, when
-// VETCH_PG_PORT is set (scripts/pg-start.sh), in PostgreSQL as well.
+// columns with resultMax 100000, or 1,000,000 rows with VETCH_BENCH_LARGE=1,
+// in a temporary SQLite file and, when VETCH_PG_PORT is set
+// (scripts/pg-start.sh), in PostgreSQL as well.
 //
-// Measured, medians of the repetitions:
+// Measured, medians of the repetitions, with the lowest and highest run:
 //   fetch          Execute and the GetValue/Fetch loop through COdbcConn alone
 //   fill           constructing the window until it is shown and painted
 //   sort_text      a header click on a text column
 //   sort_numeric   a header click on a BIGINT column
 //   sort_selected  the text column again, with every row selected
-//   copy_text      select all, then the copy text of every row
 //   copy_command   select all, then the copy command (text and clipboard)
-// and the peak memory (ru_maxrss) after each stage, against the baseline
-// taken before the first reading and against the raw CP932 size of the cells.
+// the memory each stage takes above what the process held before it (the
+// peak resident size, freed heap handed back first), and the longest the
+// window thread went without serving its events during fill, sort and copy
+// (a timer on that thread notes the gaps between its ticks).
 //
 // Both drivers read the whole answer into memory of their own by default;
 // each database is measured that way and once more with the data source set
 // to hand rows over as they are fetched (SQLite StepAPI=1, psqlODBC
-// UseDeclareFetch=1), which leaves only the window's own memory. Every
-// configuration runs in a process of its own, so its peak is its own.
+// UseDeclareFetch=1). Every configuration runs in a process of its own.
 //
 // Targets: fill <= 1.5 x fetch (the median ratio of fills each paired with a
-// fetch alone); every sort and copy < 1 s; the window's own growth (the peak
-// while filling above the peak of the fetch alone) < 2 x the raw size, for
-// every configuration; and, where the data source streams, the whole growth
-// above the baseline < 4 x the raw size. A driver that buffers the answer
-// keeps a copy of its own that the program cannot reach: it is reported on
-// a line of its own, with no target. The exit status is 1 when a target is
-// missed.
+// fetch alone); a sort by text < 1 s, by BIGINT < 0.5 s, by text with every
+// row selected < 1 s; the copy command < 1 s, its peak growth <= 2 x the raw
+// cell text; the window's own growth (a fill's growth less that of the fetch
+// alone before it, the median of the fills) < 2 x raw, for every
+// configuration; and, where the data source streams, a fill's whole growth
+// < 4 x raw. The exit status is 1 when a target is missed.
 #include "app/main_dlg.h"
 #include "db/statement_scope.h"
 #include "bench/bench_db.h"
 #include "bench/bench_gui.h"
+#include "bench/bench_memory.h"
 #include "bench/bench_report.h"
 #include "db/odbc_conn.h"
 #include "resources/resource_ids.h"
@@ -39,7 +40,10 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMimeData>
 
 #include <spawn.h>
 #include <sys/resource.h>
@@ -68,18 +72,13 @@ using bench::Pump;
 using bench::RunOrDie;
 using bench::Source;
 
-constexpr int kRows = 100000;
+// 100,000 rows, or 1,000,000 with VETCH_BENCH_LARGE=1.
+int benchRows = 100000;
 constexpr const char* kQuery = "SELECT id, code, name, amount, memo FROM qr_bench";
 constexpr int kNameColumn = 3;    // list column of "name" (column 0 numbers the rows)
 constexpr int kAmountColumn = 4;  // list column of "amount"
 constexpr const char* kDbVariable = "VETCH_QR_BENCH_DB";
 constexpr const char* kStreamVariable = "VETCH_QR_BENCH_STREAM";
-
-double PeakMegabytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;  // kilobytes on Linux
-}
 
 using bench::Clock;
 using bench::Seconds;
@@ -121,9 +120,11 @@ void CreateTable(COdbcConn& conn, const Source& source) {
                               "incididunt ut labore et dolore magna aliqua'";
     const std::string columns = "(id integer primary key, code varchar(40), name varchar(80), amount bigint, "
                                 "memo varchar(80))";
-    const std::string rows = std::to_string(kRows);
+    const std::string rows = std::to_string(benchRows);
     const std::string wide = source.label == "SQLite" ? "i" : "i::bigint";
-    const std::string values = "substr(" + kana + ", 1 + (i * 7919) % 30, 12 + i % 17), "
+    // i * 7919 passes the 32-bit range from 271,000 rows on.
+    const std::string start = source.label == "SQLite" ? "(i * 7919) % 30" : "((i::bigint * 7919) % 30)::int";
+    const std::string values = "substr(" + kana + ", 1 + " + start + ", 12 + i % 17), "
                                "CASE i % 3 WHEN 0 THEN -1 ELSE 1 END * ((" + wide +
                                " * 7919 * 104729) % 1000000000000000), "
                                "substr(" + latin + ", 1 + (i * 31) % 60, 20 + (i * 13) % 41)";
@@ -159,13 +160,13 @@ int Fetch(COdbcConn& conn, std::size_t& bytes) {
     if (conn.Execute(kQuery) == 0) {
         const int columns = conn.GetColumnCount();
         std::string value;
-        while (!conn.IsEndOfData() && rows < kRows) {
+        while (!conn.IsEndOfData() && rows < benchRows) {
             for (int c = 0; c < columns; ++c) {
                 conn.GetValue(c, value);
                 bytes += value.size();
                 benchmark::DoNotOptimize(value.data());
             }
-            if (++rows < kRows) conn.Fetch();
+            if (++rows < benchRows) conn.Fetch();
         }
     }
     return rows;
@@ -177,9 +178,14 @@ struct Bench {
     // Opened after the fills, kept for the sorts and the copies.
     CQueryResultDlg* window = nullptr;
     std::size_t rawBytes = 0;
-    // Peak memory after each stage.
-    std::map<std::string, double> peakAfter;
+    bench::StallProbe probe;
+    // Every run of each stage, in seconds, and the longest stall of each.
+    std::map<std::string, std::vector<double>> runs;
+    std::map<std::string, double> stalls;
     std::vector<double> fillRatios;
+    // Peak growth in megabytes: the window's own (fill less fetch), the
+    // whole of a fill, a copy.
+    std::vector<double> ownGrowth, fillGrowth, copyGrowth;
 
     CQueryResultDlg* Open() {
         auto* w = new CQueryResultDlg(*main, 0, kQuery, 0);
@@ -205,64 +211,82 @@ struct Bench {
             list->SortByColumn(0);
         } while (list->Model().SortOrder(0) != 1);
     }
+    void Record(const std::string& stage, double seconds, double stall) {
+        runs[stage].push_back(seconds);
+        stalls[stage] = std::max(stalls[stage], stall);
+    }
 };
 
 void BenchFetch(benchmark::State& state, Bench* b) {
     for (auto _ : state) {
         auto start = Clock::now();
-        if (Fetch(b->main->conn, b->rawBytes) != kRows) state.SkipWithError("wrong number of rows");
+        if (Fetch(b->main->conn, b->rawBytes) != benchRows) state.SkipWithError("wrong number of rows");
         state.SetIterationTime(Seconds(start));
+        b->runs["fetch"].push_back(Seconds(start));
     }
-    b->peakAfter["fetch"] = PeakMegabytes();
 }
 
 // Each fill is paired with a fetch alone just before it, so that a change of
-// load on the machine weighs on both sides of their ratio alike.
+// load on the machine weighs on both sides of their ratio alike, and so that
+// the driver's own memory can be told from the window's.
 void BenchFill(benchmark::State& state, Bench* b) {
     for (auto _ : state) {
+        double base = bench::StartPeak();
         auto fetchStart = Clock::now();
         Fetch(b->main->conn, b->rawBytes);
         const double fetch = Seconds(fetchStart);
+        const double fetchGrowth = bench::PeakSinceStart() - base;
+
+        base = bench::StartPeak();
+        b->probe.Start();
         auto start = Clock::now();
         CQueryResultDlg* w = b->Open();
         QCoreApplication::processEvents();  // the first paint
         const double fill = Seconds(start);
+        b->Record("fill", fill, b->probe.Stop());
+        const double growth = bench::PeakSinceStart() - base;
         state.SetIterationTime(fill);
         b->fillRatios.push_back(fill / fetch);
-        if (w->list->Model().RowCount() != kRows) state.SkipWithError("wrong number of rows");
+        b->fillGrowth.push_back(growth);
+        b->ownGrowth.push_back(growth - fetchGrowth);
+        if (w->list->Model().RowCount() != benchRows) state.SkipWithError("wrong number of rows");
         Bench::Close(w);
     }
-    b->peakAfter["fill"] = PeakMegabytes();
 }
 
-void BenchSort(benchmark::State& state, Bench* b, int column, bool selectAll) {
+void BenchSort(benchmark::State& state, Bench* b, const char* stage, int column, bool selectAll) {
     results::ResultGrid* list = b->List();
     for (auto _ : state) {
         b->Unsort();
         if (selectAll) list->SelectAllRows();
+        b->probe.Start();
         auto start = Clock::now();
         list->SortByColumn(column);
-        state.SetIterationTime(Seconds(start));
+        const double seconds = Seconds(start);
+        b->Record(stage, seconds, b->probe.Stop());
+        state.SetIterationTime(seconds);
     }
-    b->peakAfter["sort"] = PeakMegabytes();
-}
-
-void BenchCopyText(benchmark::State& state, Bench* b) {
-    results::ResultGrid* list = b->List();
-    for (auto _ : state) {
-        list->clearSelection();
-        auto start = Clock::now();
-        list->SelectAllRows();
-        std::string text = list->CopySelectedText();
-        state.SetIterationTime(Seconds(start));
-        if (text.size() < b->rawBytes) state.SkipWithError("copy text too short");
-    }
-    b->peakAfter["copy_text"] = PeakMegabytes();
 }
 
 void BenchCopyCommand(benchmark::State& state, Bench* b) {
-    bench::TimeSelectAllAndCopy(state, *b->window, *b->List());
-    b->peakAfter["copy_command"] = PeakMegabytes();
+    results::ResultGrid* list = b->List();
+    for (auto _ : state) {
+        list->clearSelection();
+        const double base = bench::StartPeak();
+        b->probe.Start();
+        const auto start = Clock::now();
+        b->window->SendCommand(res::IDC_SELECT_ALL);
+        b->window->SendCommand(res::IDC_COPY);
+        const double seconds = Seconds(start);
+        b->Record("copy_command", seconds, b->probe.Stop());
+        b->copyGrowth.push_back(bench::PeakSinceStart() - base);
+        state.SetIterationTime(seconds);
+        // The header line and every row reached the clipboard.
+        const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+        if (!copied || copied->data(QStringLiteral("text/plain")).count('\n') != benchRows + 1) {
+            state.SkipWithError("the clipboard does not hold every row");
+        }
+    }
 }
 
 
@@ -277,20 +301,18 @@ int Measure(const std::string& label, bool streaming, int argc, char** argv) {
 
     auto main = bench::OpenMainWindow();
     if (main->conn.Connect(source.dsn, source.user, source.password) != 0) Die("cannot connect to " + label);
-    main->settings.resultMax = kRows;
+    main->settings.resultMax = benchRows;
     CreateTable(main->conn, source);
 
     Bench b;
     b.main = main.get();
-    const double baseline = PeakMegabytes();
     const std::string name = label + (streaming ? " streaming" : "");
     auto add = [&](const char* what, auto function) { bench::Once(name + "/" + what, function)->UseManualTime(); };
     add("fetch", [&](benchmark::State& s) { BenchFetch(s, &b); });
     add("fill", [&](benchmark::State& s) { BenchFill(s, &b); });
-    add("sort_text", [&](benchmark::State& s) { BenchSort(s, &b, kNameColumn, false); });
-    add("sort_numeric", [&](benchmark::State& s) { BenchSort(s, &b, kAmountColumn, false); });
-    add("sort_selected", [&](benchmark::State& s) { BenchSort(s, &b, kNameColumn, true); });
-    add("copy_text", [&](benchmark::State& s) { BenchCopyText(s, &b); });
+    add("sort_text", [&](benchmark::State& s) { BenchSort(s, &b, "sort_text", kNameColumn, false); });
+    add("sort_numeric", [&](benchmark::State& s) { BenchSort(s, &b, "sort_numeric", kAmountColumn, false); });
+    add("sort_selected", [&](benchmark::State& s) { BenchSort(s, &b, "sort_selected", kNameColumn, true); });
     add("copy_command", [&](benchmark::State& s) { BenchCopyCommand(s, &b); });
     bench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -306,48 +328,51 @@ int Measure(const std::string& label, bool streaming, int argc, char** argv) {
 
     const double raw = b.rawBytes / 1048576.0;
     auto t = [&](const char* what) { return reporter.Median(name + "/" + what); };
-    auto peak = [&](const char* stage) {
-        auto it = b.peakAfter.find(stage);
-        return it == b.peakAfter.end() ? -1.0 : it->second;
-    };
     bench::Summary summary;
+    summary.all = !reporter.failed;
     auto target = [&](auto... a) { summary.Target(a...); };
     auto info = [](auto... a) { bench::Summary::Info(a...); };
-    auto underSecond = [](double s) { return s >= 0 && s < 1; };
+    auto spread = [&](const char* stage) { bench::Summary::Spread("  lowest .. highest run", b.runs[stage], "s"); };
+    auto stall = [&](const char* stage) { info("  longest stall of the window thread", b.stalls[stage], "s"); };
+    auto under = [](double s, double limit) { return s >= 0 && s < limit; };
 
-    std::printf("\n%s, %d rows x 5 columns, raw cell text %.1f MB in CP932\n", name.c_str(), kRows, raw);
+    std::printf("\n%s, %d rows x 5 columns, raw cell text %.1f MB in CP932\n", name.c_str(), benchRows, raw);
     const double ratio = bench::Median(b.fillRatios);
     info("fetch alone", t("fetch"), "s");
+    spread("fetch");
     info("window filled", t("fill"), "s");
+    spread("fill");
+    stall("fill");
     target("  fill / fetch, median of pairs", ratio, "", "<= 1.5", ratio > 0 && ratio <= 1.5);
-    target("sort by a text column", t("sort_text"), "s", "< 1 s", underSecond(t("sort_text")));
-    target("sort by a BIGINT column", t("sort_numeric"), "s", "< 1 s", underSecond(t("sort_numeric")));
-    target("sort by text, every row selected", t("sort_selected"), "s", "< 1 s", underSecond(t("sort_selected")));
-    target("select all + copy text", t("copy_text"), "s", "< 1 s", underSecond(t("copy_text")));
+    bench::Summary::Spread("  lowest .. highest ratio", b.fillRatios, "");
+    target("sort by a text column", t("sort_text"), "s", "< 1 s", under(t("sort_text"), 1));
+    spread("sort_text");
+    stall("sort_text");
+    target("sort by a BIGINT column", t("sort_numeric"), "s", "< 0.5 s", under(t("sort_numeric"), 0.5));
+    spread("sort_numeric");
+    stall("sort_numeric");
+    target("sort by text, every row selected", t("sort_selected"), "s", "< 1 s", under(t("sort_selected"), 1));
+    spread("sort_selected");
     target("select all + copy command (with clipboard)", t("copy_command"), "s", "< 1 s",
-           underSecond(t("copy_command")));
-    info("peak before the first reading (baseline)", baseline, "MB");
-    info("peak after fetch alone", peak("fetch"), "MB");
-    info(streaming ? "  the driver's own memory (streams: no copy)" : "  driver's own copy of the answer (not ours)",
-         peak("fetch") - baseline, "MB");
-    info("peak after the window fills", peak("fill"), "MB");
-    const double own = peak("fill") - peak("fetch");
-    target("the window's own growth (above fetch alone)", own, "MB", "< 2 x raw",
-           peak("fill") >= 0 && peak("fetch") >= 0 && own < 2 * raw);
+           under(t("copy_command"), 1));
+    spread("copy_command");
+    stall("copy_command");
+    const double copy = bench::Median(b.copyGrowth);
+    target("  peak growth of a copy, median", copy, "MB", "<= 2 x raw", copy >= 0 && copy <= 2 * raw);
+    info("    as a multiple of raw", copy / raw, "x");
+    bench::Summary::Spread("    lowest .. highest", b.copyGrowth, "MB");
+    const double own = bench::Median(b.ownGrowth);
+    target("the window's own growth, median of fills", own, "MB", "< 2 x raw", own >= 0 && own < 2 * raw);
     info("  as a multiple of raw", own / raw, "x");
+    bench::Summary::Spread("  lowest .. highest", b.ownGrowth, "MB");
     info("  list cells held by a filled window", held, "MB");
-    const double growth = peak("fill") - baseline;
+    const double growth = bench::Median(b.fillGrowth);
     if (streaming) {
-        target("whole growth above baseline while filling", growth, "MB", "< 4 x raw",
-               peak("fill") >= 0 && growth < 4 * raw);
+        target("a fill's whole growth, median", growth, "MB", "< 4 x raw", growth >= 0 && growth < 4 * raw);
     } else {
-        info("whole growth, the driver's copy included", growth, "MB");
+        info("a fill's whole growth, the driver's copy in", growth, "MB");
     }
     info("  as a multiple of raw", growth / raw, "x");
-    info("total peak while filling (Qt included)", peak("fill"), "MB");
-    info("  as a multiple of raw", peak("fill") / raw, "x");
-    info("peak after the copy commands", peak("copy_command"), "MB");
-    info("  growth above baseline", peak("copy_command") - baseline, "MB");
     std::fflush(stdout);
     return summary.all ? 0 : 1;
 }
@@ -366,6 +391,7 @@ int RunChild(const char* label, bool streaming, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (GetEnv("VETCH_BENCH_LARGE") == "1") benchRows = 1000000;
     const std::string db = GetEnv(kDbVariable);
     if (!db.empty()) return Measure(db, GetEnv(kStreamVariable) == "1", argc, argv);
 

@@ -134,17 +134,9 @@ unsigned short OtherFormCode(char16_t u, unsigned k) {
 
 namespace {
 
-void AppendUtf8(char32_t u, std::string& out) {
-    if (u < 0x80) {
-        out.push_back(static_cast<char>(u));
-    } else if (u < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (u >> 6)));
-        out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (u >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
-    }
+void AppendUtf8(char16_t u, std::string& out) {
+    char bytes[3];
+    out.append(bytes, detail::PutUtf8(u, bytes));
 }
 
 void AppendCp932Code(unsigned short code, std::string& out) {

@@ -63,6 +63,22 @@ constexpr char16_t kEscapeBase = 0xF700;
 // default-ignorable: they neither show nor stop the caret.
 constexpr char16_t kFormMarkerBase = 0xFE00;
 constexpr bool IsFormMarker(char16_t u) { return u >= kFormMarkerBase && u <= kFormMarkerBase + 15; }
+
+// Writes the UTF-8 form of a BMP character at out; returns the end.
+inline char* PutUtf8(char16_t u, char* out) {
+    if (u < 0x80) {
+        *out++ = static_cast<char>(u);
+    } else if (u < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (u >> 6));
+        *out++ = static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xE0 | (u >> 12));
+        *out++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (u & 0x3F));
+    }
+    return out;
+}
+
 }  // namespace detail
 
 }  // namespace platform

@@ -4,6 +4,9 @@
 
 #include <QFile>
 
+#include <cstdint>
+#include <cstring>
+
 namespace platform {
 
 namespace {
@@ -53,6 +56,39 @@ QString Decode(std::string_view cp932) {
 }
 
 }  // namespace
+
+std::size_t Cp932ToClipboardUtf8(std::string_view cp932, char* out) {
+    const auto& t = detail::Tables();
+    const auto* p = reinterpret_cast<const unsigned char*>(cp932.data());
+    const size_t n = cp932.size();
+    char* w = out;
+    for (size_t i = 0; i < n;) {
+        // Most cells are ASCII: eight bytes at a time while they are.
+        std::uint64_t block;
+        if (i + 8 <= n && (std::memcpy(&block, p + i, 8), (block & 0x8080808080808080u) == 0)) {
+            std::memcpy(w, &block, 8);
+            w += 8;
+            i += 8;
+            continue;
+        }
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            *w++ = static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        char16_t u = i + 1 < n ? t.pair[c * 256u + p[i + 1]] : char16_t{0};
+        if (u) {
+            i += 2;
+        } else {
+            u = t.single[c];
+            if (!u) u = static_cast<char16_t>(detail::kEscapeBase + c);
+            ++i;
+        }
+        w = detail::PutUtf8(u, w);
+    }
+    return static_cast<std::size_t>(w - out);
+}
 
 QString Cp932ToQString(std::string_view cp932, Forms forms) {
     return forms == Forms::Keep ? Decode<false, true>(cp932) : Decode<false, false>(cp932);

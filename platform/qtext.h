@@ -24,6 +24,12 @@ enum class Forms { Keep, Preferred };
 QString Cp932ToQString(std::string_view cp932, Forms forms = Forms::Keep);
 std::string QStringToCp932(const QString& text, Forms forms = Forms::Keep);
 
+// cp932 as UTF-8, each character in its preferred code (no form selectors,
+// as Forms::Preferred decodes it): the clipboard's own form, written straight
+// into out without a QString between. Writes at most 3 bytes for each byte
+// of cp932 and returns how many it wrote.
+std::size_t Cp932ToClipboardUtf8(std::string_view cp932, char* out);
+
 // The edit-control forms: a widget's LF is a line break, CR LF in CP932.
 QString Cp932ToQStringLf(std::string_view cp932, Forms forms = Forms::Keep);  // CR LF, lone CR, lone LF -> LF
 std::string QStringToCp932CrLf(const QString& text, Forms forms = Forms::Keep);  // LF -> CR LF

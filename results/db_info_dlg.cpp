@@ -222,8 +222,8 @@ results::ResultGrid* CDbInfoDlg::FocusedList() const {
 void CDbInfoDlg::OnCopy() {
     results::ResultGrid* list = FocusedList();
     if (!list) return;
-    const std::string text = list->CopySelectedText();
-    if (!text.empty()) clipboard->CopyTextToClipboard(this, text);
+    platform::ClipboardTextBuilder text = list->CopySelectedText();
+    if (!text.Empty()) clipboard->CopyTextToClipboard(this, std::move(text));
 }
 
 void CDbInfoDlg::OnSelectAll() {

@@ -1,17 +1,15 @@
 // The list rules shared by the query result window and the database
-// information window: row numbers, column descriptions, the sort comparison
-// and the clipboard text. Text is CP932 bytes.
+// information window: row numbers, column descriptions and the captions of
+// the clipboard text. Text is CP932 bytes.
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace results {
 
-// ODBC data types the lists treat as text (SQL_CHAR, SQL_VARCHAR); every
-// other type is shown right-aligned and sorted by its leading number.
+// ODBC data types the lists show left-aligned (SQL_CHAR, SQL_VARCHAR); every
+// other type is shown right-aligned.
 constexpr short kSqlChar = 1;
 constexpr short kSqlVarchar = 12;
 // The row-number column sorts as a number.
@@ -41,34 +39,8 @@ ListColumnSpec ResultColumn(std::string_view name, short dataType, int fontSize)
 // The single column that shows a message instead of rows.
 ListColumnSpec MessageColumn();
 
-// The sort comparison of two cell texts of one column: negative, 0 or
-// positive (-1/0/+1 for text types), inverted unless sortOrder is 1
-// (ascending). Only the first 10239 bytes of each text, up to a NUL, take
-// part. Text types compare as unsigned bytes; other types by the leading
-// integer as strtoll reads it (white space, sign, digits; none gives 0),
-// saturating at the 64-bit limits, so huge values never overflow.
-int CompareRows(std::string_view a, std::string_view b, short dataType, int sortOrder);
-
-// Clipboard text of a list: a header line of the captions, then one line
-// per selected row; each cell is followed by TAB and the line's last TAB
-// becomes CR LF. A window copies only when at least one row is selected: it
-// checks its selection count before building, so a header alone never
-// reaches the clipboard. Reserve out beforehand for large lists.
-
-// Appends one cell and its TAB; at most maxBytes of the cell, never ending
-// inside a double-byte character.
-void AppendCopyCell(std::string& out, std::string_view cell,
-                    std::size_t maxBytes = std::string_view::npos);
-
-// Closes the line: its last TAB becomes CR, then LF. A line without cells
-// becomes an empty line.
-void EndCopyLine(std::string& out);
-
-// One row line from its cells.
-void AppendCopyLine(std::string& out, const std::vector<std::string>& cells,
-                    std::size_t maxCellBytes = std::string_view::npos);
-
-// The header line; each caption counts with at most 254 bytes.
-void AppendCopyHeader(std::string& out, const std::vector<std::string>& captions);
+// A caption as the header line of a copy holds it: at most 254 bytes, whole
+// characters only.
+std::string_view CopyCaption(std::string_view caption);
 
 }  // namespace results

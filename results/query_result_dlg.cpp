@@ -132,8 +132,8 @@ void CQueryResultDlg::OnCopy() {
     if (focusTarget == Focus::SqlEdit) {
         sqlEdit->Copy();
     } else if (focusTarget == Focus::List) {
-        const std::string text = list->CopySelectedText();
-        if (!text.empty()) clipboard->CopyTextToClipboard(this, text);
+        platform::ClipboardTextBuilder text = list->CopySelectedText();
+        if (!text.Empty()) clipboard->CopyTextToClipboard(this, std::move(text));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/qtext.h"
 #include "platform/sjis_format.h"
+#include "results/row_sort.h"
 
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -82,7 +83,7 @@ std::string_view ResultGridModel::CellText(int row, int column) const {
     return cells_.Cell(order_[static_cast<std::size_t>(row)], column);
 }
 
-std::string ResultGridModel::CopyText(const std::vector<int>& rows) const {
+platform::ClipboardTextBuilder ResultGridModel::CopyText(const std::vector<int>& rows) const {
     std::vector<std::uint32_t> cellRows;
     cellRows.reserve(rows.size());
     for (int row : rows) {
@@ -90,7 +91,9 @@ std::string ResultGridModel::CopyText(const std::vector<int>& rows) const {
             cellRows.push_back(order_[static_cast<std::size_t>(row)]);
         }
     }
-    return BuildCopyText(columns_, cells_, cellRows);
+    platform::ClipboardTextBuilder text;
+    WriteCopyText(columns_, cells_, cellRows, text);
+    return text;
 }
 
 int ResultGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : RowCount(); }
@@ -165,7 +168,7 @@ std::vector<int> ResultGrid::SelectedRows() const {
 
 void ResultGrid::SelectAllRows() { selectAll(); }
 
-std::string ResultGrid::CopySelectedText() const {
+platform::ClipboardTextBuilder ResultGrid::CopySelectedText() const {
     const std::vector<int> rows = SelectedRows();
     if (rows.empty()) return {};
     return model_->CopyText(rows);

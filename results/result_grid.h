@@ -5,6 +5,7 @@
 // its catalogue answers.
 #pragma once
 
+#include "platform/clipboard.h"
 #include "results/answer.h"
 #include "results/list_logic.h"
 #include "results/result_list.h"
@@ -52,7 +53,7 @@ public:
     // The text of a cell at a row as shown (after sorting).
     std::string_view CellText(int row, int column) const;
     // The header line and the given rows (as shown), in the order given.
-    std::string CopyText(const std::vector<int>& rows) const;
+    platform::ClipboardTextBuilder CopyText(const std::vector<int>& rows) const;
     const CellTable& Cells() const { return cells_; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -96,7 +97,7 @@ public:
     std::vector<int> SelectedRows() const;
     void SelectAllRows();
     // The header line and the selected rows; empty when no row is selected.
-    std::string CopySelectedText() const;
+    platform::ClipboardTextBuilder CopySelectedText() const;
 
 signals:
     void FocusGained();

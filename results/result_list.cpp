@@ -42,6 +42,7 @@ void CellTable::EndRow() {
         row = at;
     }
     rows_.push_back(row);
+    textBytes_ += pending_.size();
     pending_.clear();
     pendingEnds_.clear();
 }
@@ -54,6 +55,11 @@ std::string_view CellTable::Cell(std::size_t row, int column) const {
     if (column > 0) std::memcpy(&begin, at + (column - 1) * sizeof(std::uint32_t), sizeof begin);
     std::memcpy(&end, at + column * sizeof(std::uint32_t), sizeof end);
     return {at + static_cast<std::size_t>(columns_) * sizeof(std::uint32_t) + begin, end - begin};
+}
+
+void CellTable::Prefetch(std::size_t row, std::size_t later) const {
+    if (row < rows_.size() && rows_[row]) __builtin_prefetch(rows_[row]);
+    if (later < rows_.size()) __builtin_prefetch(&rows_[later]);
 }
 
 std::size_t CellTable::AllocatedBytes() const {
@@ -102,35 +108,6 @@ CellTable ReadAnswerRows(COdbcConn& conn, int resultMax, const std::function<boo
         conn.Fetch();
     }
     return cells;
-}
-
-void SortRowOrder(std::vector<std::uint32_t>& order, const CellTable& cells, int column, short dataType,
-                  int sortOrder) {
-    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return CompareRows(cells.Cell(a, column), cells.Cell(b, column), dataType, sortOrder) < 0;
-    });
-}
-
-std::string BuildCopyText(const std::vector<ListColumnSpec>& columns, const CellTable& cells,
-                          const std::vector<std::uint32_t>& rows) {
-    std::vector<std::string> captions;
-    captions.reserve(columns.size());
-    for (const ListColumnSpec& column : columns) captions.push_back(column.caption);
-    const int count = static_cast<int>(columns.size());
-
-    std::size_t size = 0;
-    for (std::uint32_t row : rows) {
-        for (int c = 0; c < count; ++c) size += cells.Cell(row, c).size() + 1;
-        size += 1;
-    }
-    std::string out;
-    out.reserve(size + captions.size() * 16 + 2);
-    AppendCopyHeader(out, captions);
-    for (std::uint32_t row : rows) {
-        for (int c = 0; c < count; ++c) AppendCopyCell(out, cells.Cell(row, c));
-        EndCopyLine(out);
-    }
-    return out;
 }
 
 }  // namespace results

@@ -1,7 +1,6 @@
 // The data behind a result list, with no widget in sight: the cells of its
-// rows, the reading of a statement's answer into them, the row order a
-// header click produces and the text a copy puts on the clipboard. Text is
-// CP932 bytes.
+// rows, the reading of a statement's answer into them and the text a copy
+// puts on the clipboard. Text is CP932 bytes.
 #pragma once
 
 #include "results/list_logic.h"
@@ -36,6 +35,12 @@ public:
     void EndRow();
 
     std::string_view Cell(std::size_t row, int column) const;
+    // The bytes of every cell together.
+    std::size_t TextBytes() const { return textBytes_; }
+    // Asks for a row's memory ahead of reading it, and for where a later
+    // row lies, for passes over rows in an order of their own (a sorted
+    // list), where each row would otherwise wait for memory in turn.
+    void Prefetch(std::size_t row, std::size_t later) const;
 
     // What the table holds allocated.
     std::size_t AllocatedBytes() const;
@@ -51,6 +56,7 @@ private:
     std::vector<Chunk> chunks_;
     // Where each row starts; chunks never move, so these stay valid.
     std::vector<const char*> rows_;
+    std::size_t textBytes_ = 0;
     std::string pending_;
     std::vector<std::uint32_t> pendingEnds_;
 };
@@ -69,14 +75,42 @@ std::vector<ListColumnSpec> ReadAnswerColumns(const COdbcConn& conn, int fontSiz
 CellTable ReadAnswerRows(COdbcConn& conn, int resultMax, const std::function<bool()>& stopped = {},
                          const std::function<bool(const COdbcConn&)>& keep = {});
 
-// Sorts order (row indexes into cells, in list order) by column with
-// CompareRows; rows that compare equal keep their order.
-void SortRowOrder(std::vector<std::uint32_t>& order, const CellTable& cells, int column, short dataType,
-                  int sortOrder);
-
-// The header line of captions, then one line for each of rows (indexes
-// into cells), in the order given.
-std::string BuildCopyText(const std::vector<ListColumnSpec>& columns, const CellTable& cells,
-                          const std::vector<std::uint32_t>& rows);
+// The clipboard text of a list: a header line of the captions (each cut as
+// CopyCaption cuts it), then one line for each of rows (indexes into cells)
+// in the order given; cells are separated by TAB and every line ends in
+// CR LF. out takes the CP932 text in pieces, out.Append(std::string_view),
+// after out.Reserve(std::size_t) has been told about how long it will be
+// (exactly, when every row is copied).
+template <typename Out>
+void WriteCopyText(const std::vector<ListColumnSpec>& columns, const CellTable& cells,
+                   const std::vector<std::uint32_t>& rows, Out& out) {
+    const int count = static_cast<int>(columns.size());
+    // TABs between the cells and CR LF after them.
+    const std::size_t lineExtra = (count > 0 ? static_cast<std::size_t>(count) - 1 : 0) + 2;
+    std::size_t total = lineExtra * (rows.size() + 1);
+    for (const ListColumnSpec& column : columns) total += CopyCaption(column.caption).size();
+    if (rows.size() == cells.RowCount()) {
+        total += cells.TextBytes();
+    } else if (cells.RowCount() > 0) {
+        total += cells.TextBytes() / cells.RowCount() * rows.size();
+    }
+    out.Reserve(total);
+    for (int c = 0; c < count; ++c) {
+        if (c > 0) out.Append("\t");
+        out.Append(CopyCaption(columns[static_cast<std::size_t>(c)].caption));
+    }
+    out.Append("\r\n");
+    constexpr std::size_t kAhead = 8;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (i + kAhead < rows.size()) {
+            cells.Prefetch(rows[i + kAhead], i + 2 * kAhead < rows.size() ? rows[i + 2 * kAhead] : rows[i]);
+        }
+        for (int c = 0; c < count; ++c) {
+            if (c > 0) out.Append("\t");
+            out.Append(cells.Cell(rows[i], c));
+        }
+        out.Append("\r\n");
+    }
+}
 
 }  // namespace results

@@ -131,6 +131,23 @@ TEST(Codepage, InvalidBytesSurviveTheWidgetEdge) {
     EXPECT_EQ(QStringToCp932(Cp932ToQString(all)), all);
 }
 
+// The clipboard's UTF-8 is written straight from CP932; it must be what the
+// Unicode text of the same bytes encodes to: every code, valid or not, every
+// form, and a lead byte cut off at the end of a piece.
+TEST(Codepage, ClipboardUtf8IsTheUnicodeTextsUtf8) {
+    for (int lead = 0x80; lead < 0x100; ++lead) {
+        std::string text;
+        for (int trail = 0; trail < 0x100; ++trail) {
+            text += Bytes(lead, trail);
+            if (trail % 16 == 0) text += trail % 32 ? "a\r\n" : "ASCII runs of any length\r\n";
+        }
+        text.push_back(static_cast<char>(lead));
+        std::string utf8(text.size() * 3, '\0');
+        utf8.resize(platform::Cp932ToClipboardUtf8(text, utf8.data()));
+        ASSERT_EQ(utf8, Cp932ToQString(text, Forms::Preferred).toStdString()) << lead;
+    }
+}
+
 TEST(Codepage, OverlongUtf8NeverPassesForTheCharacterItImitates) {
     // 'A' and '/' in two bytes, '/' in three and four, a surrogate: every
     // byte of such a malformed sequence arrives as "?".

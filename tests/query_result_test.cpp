@@ -113,6 +113,26 @@ TEST_P(QueryResultDbTest, HeaderClicksSortByTypeAndSelectedRowsMoveAlong) {
     EXPECT_EQ(ColumnText(*w, 1), (Texts{"9", "10", "1", "100"}));
 }
 
+// Dates as text, decimals and floats by their whole value, long text as
+// text; NULLs sort as empty cells, equal cells keep their order.
+TEST_P(QueryResultSqlitePgTest, DatesDecimalsAndLongTextSortByTheirValues) {
+    ASSERT_TRUE(vetch_test::ResetTable(dlg->conn, "qr_v", "d DATE, x NUMERIC(10,2), t TEXT, f DOUBLE PRECISION"));
+    Exec("INSERT INTO qr_v VALUES ('2020-04-01', 1.9, 'x10', 1e20), ('2020-12-01', 1.10, 'x9', -2.5), "
+         "('2020-01-15', -2.5, NULL, 0.001), (NULL, NULL, 'X', NULL), ('2019-12-31', 10, 'x10', 2.5)");
+    CQueryResultDlg* w = RunF5(*dlg, "select d, x, t, f from qr_v");
+    ASSERT_NE(w, nullptr);
+    using Texts = std::vector<std::string>;
+    auto rowsAfterClick = [&](int column) {
+        ClickHeader(w->list, column);
+        return ColumnText(*w, 0);
+    };
+    EXPECT_EQ(rowsAfterClick(1), (Texts{"  4", "  5", "  3", "  1", "  2"}));
+    EXPECT_EQ(rowsAfterClick(2), (Texts{"  3", "  4", "  2", "  1", "  5"}));
+    EXPECT_EQ(rowsAfterClick(3), (Texts{"  3", "  4", "  1", "  5", "  2"}));
+    EXPECT_EQ(rowsAfterClick(3), (Texts{"  2", "  1", "  5", "  4", "  3"}));
+    EXPECT_EQ(rowsAfterClick(4), (Texts{"  2", "  4", "  3", "  5", "  1"}));
+}
+
 TEST_P(QueryResultSqlitePgTest, TextKeepsItsBytesAndLineEndsBecomeCrLf) {
     ASSERT_TRUE(vetch_test::ResetTable(dlg->conn, "qr_j", S("\"名前\" VARCHAR(20)")));
     Exec(S("INSERT INTO qr_j VALUES ('漢字ｶﾅ～'), ('a\nb')"));
