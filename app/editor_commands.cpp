@@ -3,7 +3,7 @@
 // act on the shown editor.
 #include "app/about_dlg.h"
 #include "app/main_dlg.h"
-#include "app/text_transforms.h"
+#include "texttools/text_transforms.h"
 #include "resources/resource_ids.h"
 
 #include <QTextCursor>

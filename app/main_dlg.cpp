@@ -2,7 +2,7 @@
 
 #include "app/journal_session.h"
 #include "results/result_window.h"
-#include "app/text_transforms.h"
+#include "texttools/text_transforms.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
 #include "platform/qtext.h"

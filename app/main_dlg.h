@@ -3,10 +3,10 @@
 // open result windows, and dispatches every command.
 #pragma once
 
-#include "app/clipboard_writer.h"
+#include "platform/clipboard_writer.h"
 #include "app/editor_buffer.h"
 #include "results/result_host.h"
-#include "app/sql_edit.h"
+#include "platform/sql_edit.h"
 #include "db/connection_thread.h"
 #include "db/odbc_conn.h"
 #include "platform/cdialog.h"

@@ -1,6 +1,6 @@
 #include "app/sql_file.h"
 
-#include "app/text_transforms.h"
+#include "texttools/text_transforms.h"
 
 #include <algorithm>
 #include <cerrno>

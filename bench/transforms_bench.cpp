@@ -1,7 +1,7 @@
 // Throughput of the four text transforms on a large SQL-like text, against
 // memcpy over the same bytes. Each transform should reach at least 1/8 of
 // memcpy's rate; the table printed at the end says whether it does.
-#include "app/text_transforms.h"
+#include "texttools/text_transforms.h"
 #include "bench/sql_text.h"
 
 #include <benchmark/benchmark.h>

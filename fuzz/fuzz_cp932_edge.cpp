@@ -7,7 +7,7 @@
 //    widget unchanged;
 //  - the ODBC edge gives valid UTF-8, and CP932 -> UTF-8 -> CP932 -> UTF-8 is
 //    stable after one round.
-#include "app/text_transforms.h"
+#include "texttools/text_transforms.h"
 #include "fuzz_check.h"
 #include "platform/codepage.h"
 #include "platform/qtext.h"

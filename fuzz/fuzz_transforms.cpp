@@ -1,6 +1,6 @@
 // The four text transforms against plain statements of their rules; the
 // in-place and buffer forms agree with the string forms.
-#include "app/text_transforms.h"
+#include "texttools/text_transforms.h"
 #include "fuzz_check.h"
 #include "tests/support/transform_reference.h"
 

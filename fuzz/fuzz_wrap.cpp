@@ -4,7 +4,7 @@
 //  - for SQL and a name without double quotes, extracting the SQL from the
 //    wrapped code gives the SQL back: every line, each with its CR LF, the
 //    only difference being the space the wrapping adds before a closing quote.
-#include "app/text_transforms.h"
+#include "texttools/text_transforms.h"
 #include "fuzz_check.h"
 #include "tests/support/wrap_reference.h"
 #include "texttools/sql_wrap.h"

@@ -1,6 +1,6 @@
 #include "results/batch_run_dlg.h"
 
-#include "app/clipboard_writer.h"
+#include "platform/clipboard_writer.h"
 #include "db/connection_thread.h"
 #include "db/statement_scope.h"
 #include "platform/fonts.h"

@@ -1,6 +1,6 @@
 #include "results/catalog_query.h"
 
-#include "app/text_transforms.h"
+#include "texttools/text_transforms.h"
 #include "db/odbc_conn.h"
 
 #include <string>

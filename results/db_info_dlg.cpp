@@ -1,6 +1,6 @@
 #include "results/db_info_dlg.h"
 
-#include "app/clipboard_writer.h"
+#include "platform/clipboard_writer.h"
 #include "db/connection_thread.h"
 #include "db/odbc_conn.h"
 #include "platform/combo_box.h"

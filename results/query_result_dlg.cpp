@@ -1,6 +1,6 @@
 #include "results/query_result_dlg.h"
 
-#include "app/clipboard_writer.h"
+#include "platform/clipboard_writer.h"
 #include "db/odbc_conn.h"
 #include "platform/edit_control.h"
 #include "platform/fonts.h"

@@ -1,6 +1,6 @@
 #include "results/result_list.h"
 
-#include "app/text_transforms.h"
+#include "texttools/text_transforms.h"
 #include "db/odbc_conn.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "app/text_transforms.h"
+#include "texttools/text_transforms.h"
 #include "platform/sjis_format.h"
 #include "results/script_split.h"
 

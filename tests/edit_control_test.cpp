@@ -1,4 +1,4 @@
-#include "app/sql_edit.h"
+#include "platform/sql_edit.h"
 #include "support/gui_test.h"
 #include "support/visible_text.h"
 

@@ -1,4 +1,4 @@
-#include "app/text_transforms.h"
+#include "texttools/text_transforms.h"
 #include "support/transform_reference.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "results/result_window.h"
-#include "app/sql_edit.h"
+#include "platform/sql_edit.h"
 
 #include <QFont>
 

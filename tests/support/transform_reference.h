@@ -3,7 +3,7 @@
 // fuzz target compare it with these to catch slips at the block edges.
 #pragma once
 
-#include "app/text_transforms.h"
+#include "texttools/text_transforms.h"
 
 #include <string>
 #include <string_view>

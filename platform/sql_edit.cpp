@@ -1,4 +1,4 @@
-#include "app/sql_edit.h"
+#include "platform/sql_edit.h"
 
 #include "platform/message_box.h"
 #include "platform/sjis_format.h"

@@ -1,4 +1,4 @@
-#include "app/clipboard_writer.h"
+#include "platform/clipboard_writer.h"
 
 int ClipboardWriter::CopyTextToClipboard(QWidget* owner, std::string_view cp932) {
     (void)owner;
