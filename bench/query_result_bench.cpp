@@ -28,6 +28,7 @@
 // configuration; and, where the data source streams, a fill's whole growth
 // < 4 x raw. The exit status is 1 when a target is missed.
 #include "app/main_dlg.h"
+#include "platform/window_thread.h"
 #include "db/statement_scope.h"
 #include "bench/bench_db.h"
 #include "bench/bench_gui.h"
@@ -187,9 +188,12 @@ struct Bench {
     // whole of a fill, a copy.
     std::vector<double> ownGrowth, fillGrowth, copyGrowth;
 
+    // The window filled: the answer read on the connection thread and
+    // handed to the window, which then shows.
     CQueryResultDlg* Open() {
         auto* w = new CQueryResultDlg(*main, 0, kQuery, 0);
         main->SetSlotWindow(CMainDlg::kQueryResultGroup, 0, w);
+        platform::ServeUntil([w] { return w->Answered(); });
         return w;
     }
     static void Close(CQueryResultDlg* w) {
