@@ -49,7 +49,8 @@ void AnswerRequest::Start(Ask ask, bool countRows, int fontSize, int resultMax, 
                                                                                   const db::Request& request) {
         auto answer = std::make_shared<Answer>(ReadAnswer(
             conn, ask, countRows, fontSize, resultMax, [&request] { return request.Cancelled(); }, keep));
-        platform::PostToWindowThread([id, generation, answer] {
+        // Moved: the whole answer then belongs to the window thread alone.
+        platform::PostToWindowThread([id, generation, answer = std::move(answer)] {
             if (AnswerRequest* self = Find(id)) self->Deliver(generation, answer);
         });
         return false;
