@@ -9,6 +9,7 @@
 #include "support/db_window_fixture.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
 

@@ -1,6 +1,4 @@
-// The recovery journal at work: the worker that writes it without making the
-// window thread wait, and the main window that journals its five buffers,
-// offers a lost session's journal at start and removes it on a clean exit.
+// The recovery journal at work: its writer and the main window's use of it.
 #include "app/journal_files.h"
 #include "app/journal_format.h"
 #include "app/journal_writer.h"

@@ -14,12 +14,7 @@
 
 namespace {
 
-class MainWindowTest : public MainWindowFixture {
-protected:
-    static std::string MenuText(CMainDlg& dlg, int id) {
-        return platform::QStringToCp932(dlg.MenuItem(id)->text());
-    }
-};
+using MainWindowTest = MainWindowFixture;
 
 TEST_F(MainWindowTest, BuffersKeepTheirTextAndTitlesFollowTheShownBuffer) {
     auto dlg = Open();
@@ -64,7 +59,7 @@ TEST_F(MainWindowTest, FileNameShowsInLabelAndTitleUntilNew) {
     auto dlg = Open();
     dlg->buffers[0].fileName = "/home/user/sql/売上.sql";  // a file-system path, shown in CP932
     dlg->UpdateBufferCaption(0);
-    EXPECT_EQ(MenuText(*dlg, res::ID_BUFFER_1), S("ｳｨﾝﾄﾞｳ &1 [/home/user/sql/売上.sql]"));
+    EXPECT_EQ(BufferLabel(*dlg, 0), S("ｳｨﾝﾄﾞｳ &1 [/home/user/sql/売上.sql]"));
     EXPECT_EQ(dlg->GetWindowText(), S("vetch － ｳｨﾝﾄﾞｳ 1 [/home/user/sql/売上.sql]"));
 
     dlg->curEdit->SetText("select 1");

@@ -1,6 +1,4 @@
-// The database server failing under the program, stopped at once or ending
-// the session: the driver's message shows, the windows still work, and once
-// the server is back the connect dialog connects again.
+// The database server failing under the program, stopped at once or ending the session.
 #include "app/main_dlg.h"
 #include "resources/resource_ids.h"
 #include "results/batch_run_dlg.h"
@@ -13,7 +11,6 @@
 #include "support/pg_server.h"
 
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -99,9 +96,7 @@ protected:
         return qobject_cast<CBatchRunDlg*>(dlg->SlotWindow(CMainDlg::kBatchRunGroup, 0));
     }
     static bool WaitFinished(CBatchRunDlg* w, int ms) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!w->IsFinished() && timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        platform::ServeUntil([w] { return w->IsFinished(); }, ms);
         Pump();  // the last lines
         return w->IsFinished();
     }
