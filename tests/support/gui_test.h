@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QKeyEvent>
 
 #include <cstdio>
 #include <cstdlib>
@@ -65,6 +66,14 @@ protected:
         }
     }
 
+    // Types text as a keyboard does, one key per character (QTest's own
+    // typing knows ASCII only).
+    static void TypeKeys(QWidget* widget, const QString& text) {
+        for (QChar c : text) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(widget, &key);
+        }
+    }
     // The program's UTF-8 literal as the CP932 bytes the windows hold.
     static std::string S(const char* utf8) { return platform::Sjis(utf8); }
 
