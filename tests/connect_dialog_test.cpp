@@ -24,18 +24,11 @@ protected:
     }
     vetch_test::DataSource Source() const { return vetch_test::DataSourceOf(GetParam()); }
 
-    // Types into the dialog's fields as a user would, then presses a button.
-    static void Type(platform::CDialog& d, int id, const std::string& cp932) {
-        auto* edit = d.Item<QLineEdit>(id);
-        edit->clear();
-        QTest::keyClicks(edit, platform::Cp932ToQString(cp932));
-    }
-    static void Press(platform::CDialog& d, int id) { qobject_cast<QPushButton*>(d.GetDlgItem(id))->click(); }
     // The data source's own name and login, then OK.
     void TypeLoginAndPressOk(platform::CDialog& d) const {
-        Type(d, res::IDC_HOST_STRING, Source().dsn);
-        Type(d, res::IDC_USER_NAME, Source().user);
-        Type(d, res::IDC_PASSWORD, Source().password);
+        Retype(d, res::IDC_HOST_STRING, Source().dsn);
+        Retype(d, res::IDC_USER_NAME, Source().user);
+        Retype(d, res::IDC_PASSWORD, Source().password);
         Press(d, platform::IDOK);
     }
 };
@@ -48,9 +41,9 @@ TEST_P(ConnectDialogTest, FailingOkKeepsTheDialogOpenUntilAGoodOkConnects) {
 
     bool stillOpenAfterFailure = false;
     modalDriver = [&](platform::CDialog& d) {
-        Type(d, res::IDC_HOST_STRING, "no-such-source");
-        Type(d, res::IDC_USER_NAME, "someone");
-        Type(d, res::IDC_PASSWORD, "a;b=c");
+        Retype(d, res::IDC_HOST_STRING, "no-such-source");
+        Retype(d, res::IDC_USER_NAME, "someone");
+        Retype(d, res::IDC_PASSWORD, "a;b=c");
         Press(d, platform::IDOK);
         stillOpenAfterFailure = d.isVisible();
         // The failed attempt dropped the earlier connection and kept the values.
@@ -99,9 +92,9 @@ TEST_F(ConnectDialogRefusalTest, AnEmptyDataSourceNameIsRefusedWithAMessage) {
     modalDriver = [&](platform::CDialog& d) {
         d.Item<QLineEdit>(res::IDC_HOST_STRING)->clear();
         d.Item<QLineEdit>(res::IDC_PASSWORD)->setText("secret");
-        qobject_cast<QPushButton*>(d.GetDlgItem(platform::IDOK))->click();
+        Press(d, platform::IDOK);
         stillOpen = d.isVisible();
-        qobject_cast<QPushButton*>(d.GetDlgItem(platform::IDCANCEL))->click();
+        Press(d, platform::IDCANCEL);
     };
     db::ConnectionThread connection(conn);
     CConnectDlg dlg(&settings, &connection);

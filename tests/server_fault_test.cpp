@@ -66,17 +66,12 @@ protected:
     // presses OK, as a person does after the server is back.
     void ConnectThroughTheDialog() {
         modalDriver = [](platform::CDialog& d) {
-            auto type = [&](int id, const std::string& text) {
-                auto* edit = d.Item<QLineEdit>(id);
-                edit->clear();
-                QTest::keyClicks(edit, QString::fromStdString(text));
-            };
-            type(res::IDC_HOST_STRING, vetch_test::PostgresDsn());
-            type(res::IDC_USER_NAME, vetch_test::PostgresUser());
-            type(res::IDC_PASSWORD, vetch_test::PostgresPassword());
-            qobject_cast<QPushButton*>(d.GetDlgItem(platform::IDOK))->click();
+            Retype(d, res::IDC_HOST_STRING, vetch_test::PostgresDsn());
+            Retype(d, res::IDC_USER_NAME, vetch_test::PostgresUser());
+            Retype(d, res::IDC_PASSWORD, vetch_test::PostgresPassword());
+            Press(d, platform::IDOK);
             // A refused connect leaves the dialog open: cancel it then.
-            if (d.isVisible()) qobject_cast<QPushButton*>(d.GetDlgItem(platform::IDCANCEL))->click();
+            if (d.isVisible()) Press(d, platform::IDCANCEL);
         };
         dlg->SendCommand(res::ID_CONNECT);
         modalDriver = nullptr;
