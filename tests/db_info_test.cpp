@@ -48,7 +48,6 @@ protected:
         if (!dlg) return;  // skipped
         dlg->settings.userName = "vetch";  // the schema the window proposes
     }
-    bool Pg() const { return Postgres(); }
 
     CDbInfoDlg* Window(int slot) const {
         return qobject_cast<CDbInfoDlg*>(dlg->SlotWindow(CMainDlg::kDbInfoGroup, slot));
@@ -110,21 +109,21 @@ TEST_P(DbInfoTest, ListsTablesAndThePickedTablesColumnsKeysAndUniqueIndexesAndCo
     Choose(w, w->objectKindCombo, results::kTableObjects);
     EXPECT_EQ(Captions(w->objectList), (Texts{S("件数"), "TABLE_CAT", "TABLE_SCHEM", "TABLE_NAME", "TABLE_TYPE", "REMARKS"}));
     EXPECT_EQ(Column(w->objectList, kNameColumn),
-              Pg() ? (Texts{"customer_orders", "customers", "orders", S("商品")})
+              Postgres() ? (Texts{"customer_orders", "customers", "orders", S("商品")})
                    : (Texts{"departments", "employees", S("商品"), S("売上"), S("売上明細")}));
     EXPECT_EQ(w->detailKindCombo->currentText(), QString::fromUtf8("項目情報"));
 
     Click(w, w->objectList, S("商品"));
     EXPECT_EQ(Caption(w->detailList, kColumnName), "COLUMN_NAME");
-    EXPECT_EQ(Column(w->detailList, kColumnName), Pg() ? (Texts{S("商品コード"), S("商品名"), S("価格")})
+    EXPECT_EQ(Column(w->detailList, kColumnName), Postgres() ? (Texts{S("商品コード"), S("商品名"), S("価格")})
                                                       : (Texts{S("商品コード"), S("商品名"), S("単価"), S("備考")}));
     Choose(w, w->detailKindCombo, results::kPrimaryKeyDetails);
     EXPECT_EQ(Column(w->detailList, kColumnName), Texts{S("商品コード")});
-    Click(w, w->objectList, Pg() ? "customers" : "employees");
+    Click(w, w->objectList, Postgres() ? "customers" : "employees");
     Choose(w, w->detailKindCombo, results::kIndexDetails);
     const Texts indexes = Column(w->detailList, kIndexName);
-    EXPECT_TRUE(Holds(indexes, Pg() ? "customers_email_key" : "employees_email"));
-    EXPECT_FALSE(Holds(indexes, Pg() ? "customers_city_idx" : "employees_dept"));  // not unique
+    EXPECT_TRUE(Holds(indexes, Postgres() ? "customers_email_key" : "employees_email"));
+    EXPECT_FALSE(Holds(indexes, Postgres() ? "customers_city_idx" : "employees_dept"));  // not unique
 
     // Copy acts on the list that last had the focus, and only on selected rows.
     Click(w, w->objectList, S("商品"));
@@ -132,7 +131,7 @@ TEST_P(DbInfoTest, ListsTablesAndThePickedTablesColumnsKeysAndUniqueIndexesAndCo
     QTest::keyClick(w->objectList, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(platform::GetClipboardText(),
               S("件数\tTABLE_CAT\tTABLE_SCHEM\tTABLE_NAME\tTABLE_TYPE\tREMARKS\r\n") +
-                  (Pg() ? S("  4\tvetchdb\tvetch\t商品\tTABLE\t\r\n") : S("  3\t\t\t商品\tTABLE\t\r\n")));
+                  (Postgres() ? S("  4\tvetchdb\tvetch\t商品\tTABLE\t\r\n") : S("  3\t\t\t商品\tTABLE\t\r\n")));
     Focus(w, w->detailList);
     QTest::keyClick(w->detailList, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(w->detailList, Qt::Key_C, Qt::ControlModifier);
@@ -188,15 +187,15 @@ TEST_P(DbInfoTest, OpensOnlyWhileConnectedAndFiveAtMost) {
 // "a_b" is not "axb", and "t〜x" (PostgreSQL keeps the wave dash, which the
 // code page shows as the full-width tilde) is not "t～x".
 TEST_P(DbInfoTest, APickedTableShowsItsOwnColumnsOnly) {
-    const std::string wave = Pg() ? "U&\"t\\301Cx\"" : "\"tx_wave\"";
+    const std::string wave = Postgres() ? "U&\"t\\301Cx\"" : "\"tx_wave\"";
     for (const std::string& table : {std::string("a_b"), std::string("axb"), wave}) {
         Exec("DROP TABLE IF EXISTS " + table);
     }
     Exec("CREATE TABLE a_b (only_in_a_b INTEGER)");
     Exec("CREATE TABLE axb (only_in_axb INTEGER)");
     Exec("CREATE TABLE " + wave + " (only_in_wave INTEGER)");
-    if (Pg()) Exec(S("CREATE TABLE \"t～x\" (only_in_tilde INTEGER)"));
-    dlg->settings.userName = Pg() ? vetch_test::PostgresSchema() : "";
+    if (Postgres()) Exec(S("CREATE TABLE \"t～x\" (only_in_tilde INTEGER)"));
+    dlg->settings.userName = Postgres() ? vetch_test::PostgresSchema() : "";
     CDbInfoDlg* w = Open();
     ASSERT_NE(w, nullptr);
     Choose(w, w->objectKindCombo, results::kTableObjects);
@@ -204,7 +203,7 @@ TEST_P(DbInfoTest, APickedTableShowsItsOwnColumnsOnly) {
     EXPECT_EQ(Column(w->detailList, kColumnName), Texts{"only_in_a_b"});
     Click(w, w->objectList, "axb");
     EXPECT_EQ(Column(w->detailList, kColumnName), Texts{"only_in_axb"});
-    if (Pg()) {
+    if (Postgres()) {
         const Texts names = Column(w->objectList, kNameColumn);
         ASSERT_EQ(std::count(names.begin(), names.end(), S("t～x")), 2);
         Click(w, w->objectList, S("t～x"));  // the first of the two

@@ -299,11 +299,9 @@ TEST_F(JournalEndToEndTest, AKilledProgramsBuffersComeBackOnYesNoSetsThemAsideAn
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(x->Title(main), "vetch  － ｳｨﾝﾄﾞｳ 1");  // two blanks: no buffer switched to
     EXPECT_FALSE(std::filesystem::exists(dir.File(".vetch.journal")));
-    int asides = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-        asides += entry.path().filename().string().rfind(kSetAsidePrefix, 0) == 0;
-    }
-    EXPECT_EQ(asides, 1);
+    EXPECT_EQ(std::ranges::count_if(std::filesystem::directory_iterator(dir.Path()), [](const auto& entry) {
+                  return entry.path().filename().string().starts_with(kSetAsidePrefix);
+              }), 1);
 
     // Typed into buffers 1 and 5, and a file with a NEC row 13 ≒ (87 90)
     // and a NEC-selected 纊 (ED 40) opened into buffer 3 and typed on.
