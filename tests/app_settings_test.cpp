@@ -23,8 +23,6 @@ protected:
         path_ = dir_.File("vetch.ini");
     }
 
-    static void Write(const std::string& path, const std::string& text) { WriteFileBytes(path, text); }
-    static std::string Read(const std::string& path) { return ReadFileBytes(path); }
 
     TempDir dir_{"app_settings_test"};
     std::string path_;
@@ -38,7 +36,7 @@ const char kDefaultFile[] =
 
 TEST_F(AppSettingsTest, FirstStartWritesTheDefaultsAsANewPrivateFile) {
     { AppSettings s(path_); }
-    EXPECT_EQ(Read(path_), kDefaultFile);
+    EXPECT_EQ(ReadFileBytes(path_), kDefaultFile);
     struct stat st {};
     ASSERT_EQ(stat(path_.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -53,7 +51,7 @@ TEST_F(AppSettingsTest, AFileInOurOwnFormatLoadsAndSavesUnchanged) {
         password + "\"\r\nTIMEOUT=-3\r\nRESULTMAX=250\r\n[STRING]\r\nPARMNAME=strSQL\r\nRETURN=80\r\n"
         "LANGUAGE=1\r\n[SYSTEM]\r\nWINSIZE1=640,480\r\nWINSIZE2=641,481\r\nWINSIZE3=642,482\r\n"
         "WINSIZE4=643,483\r\nWINSIZE5=644,484\r\nFONTSIZE=14\r\n";
-    Write(path_, text);
+    WriteFileBytes(path_, text);
     {
         AppSettings s(path_);
         EXPECT_EQ(s.hostString + "|" + s.userName + "|" + s.password + "|" + s.paramName,
@@ -65,18 +63,18 @@ TEST_F(AppSettingsTest, AFileInOurOwnFormatLoadsAndSavesUnchanged) {
             EXPECT_EQ(s.winSize[n].height, 480 + n);
         }
     }
-    EXPECT_EQ(Read(path_), text);
+    EXPECT_EQ(ReadFileBytes(path_), text);
 }
 
 TEST_F(AppSettingsTest, AnExistingFileKeepsItsOtherLines) {
-    Write(path_, "; my settings\n[system]\nwinsize2 = 1024 , 768\nCOLOR=blue\n\n[Mine]\nA=1\n"
+    WriteFileBytes(path_, "; my settings\n[system]\nwinsize2 = 1024 , 768\nCOLOR=blue\n\n[Mine]\nA=1\n"
                  "[sql]\nhoststring=prod\n");
     {
         AppSettings s(path_);
         EXPECT_EQ(s.hostString, "prod");
         s.winSize[1] = {800, 600};
     }
-    EXPECT_EQ(Read(path_),
+    EXPECT_EQ(ReadFileBytes(path_),
               "; my settings\n[system]\nwinsize2=800,600\nCOLOR=blue\nWINSIZE1=0,0\nWINSIZE3=0,0\n"
               "WINSIZE4=0,0\nWINSIZE5=0,0\nFONTSIZE=10\n\n[Mine]\nA=1\n[sql]\nhoststring=prod\n"
               "USERNAME=\nPASSWORD=\nTIMEOUT=15\nRESULTMAX=100\n"
@@ -86,7 +84,7 @@ TEST_F(AppSettingsTest, AnExistingFileKeepsItsOtherLines) {
 TEST_F(AppSettingsTest, ValuesThatDoNotScanFallBack) {
     std::string binary;
     for (int b = 0; b < 512; ++b) binary.push_back(static_cast<char>(b));
-    Write(path_, binary + "\n[SQL]\r\nRESULTMAX=abc\r\nTIMEOUT=99999999999\r\n[STRING]\r\n"
+    WriteFileBytes(path_, binary + "\n[SQL]\r\nRESULTMAX=abc\r\nTIMEOUT=99999999999\r\n[STRING]\r\n"
                  "LANGUAGE= -1x\r\nPARMNAME=" + std::string(1000, '\x81') + "\r\n[SYSTEM]\r\n"
                  "WINSIZE1=640\r\nWINSIZE4=,480\r\n[SYSTEM\r\nFONTSIZE=\x81");
     AppSettings s(path_);
@@ -104,15 +102,14 @@ TEST_F(AppSettingsTest, ValuesThatDoNotScanFallBack) {
 // included, so this runs everywhere.
 TEST_F(AppSettingsTest, AFileWeCannotReadIsNotReplaced) {
     fs::create_directory(path_);
-    Write(path_ + "/inside", "x");
+    WriteFileBytes(path_ + "/inside", "x");
     {
         AppSettings s(path_);
         EXPECT_EQ(s.fontSize, 10);
         s.fontSize = 20;
     }
-    EXPECT_EQ(Read(path_ + "/inside"), "x");
+    EXPECT_EQ(ReadFileBytes(path_ + "/inside"), "x");
     EXPECT_TRUE(fs::is_directory(path_));
-
 }
 
 }  // namespace
@@ -121,7 +118,7 @@ TEST_F(AppSettingsTest, AFileWeCannotReadIsNotReplaced) {
 // read whole but written back cut at that byte, so the second start read
 // other values than the first.
 TEST_F(AppSettingsTest, AValueWithANulOrALoneCrReadsTheSameAfterASave) {
-    Write(path_, std::string("[SQL]\nHOSTSTRING=dsn\0tail\nUSERNAME= \"us er\" \rjunk\nPASSWORD=pw\r\r\n", 64));
+    WriteFileBytes(path_, std::string("[SQL]\nHOSTSTRING=dsn\0tail\nUSERNAME= \"us er\" \rjunk\nPASSWORD=pw\r\r\n", 64));
     for (int start = 0; start < 2; ++start) {  // a save between the two
         AppSettings s(path_);
         EXPECT_EQ(s.hostString + "|" + s.userName + "|" + s.password, "dsn|us er|pw") << start;

@@ -9,6 +9,7 @@
 #include "support/db_window_fixture.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
 
@@ -22,10 +23,9 @@ using Lines = std::vector<std::string>;
 
 class BatchRunTest : public DbWindowTest {
 protected:
-    CBatchRunDlg* Window(int slot) const { return BatchWindow(slot); }
     int OpenWindows() const {
         int count = 0;
-        for (int slot = 0; slot < ResultWindowHost::kSlotsPerGroup; ++slot) count += Window(slot) != nullptr;
+        for (int slot = 0; slot < ResultWindowHost::kSlotsPerGroup; ++slot) count += BatchWindow(slot) != nullptr;
         return count;
     }
     static bool WaitFinished(CBatchRunDlg* w) {
@@ -100,7 +100,7 @@ TEST_P(BatchRunTest, CopiesSelectedLinesWithCrLfAndSelectsAll) {
 
     QTest::keyClick(w->log, Qt::Key_Escape);  // closes nothing
     Pump();
-    ASSERT_EQ(Window(0), w);
+    ASSERT_EQ(BatchWindow(0), w);
 }
 
 TEST_P(BatchRunTest, CloseIsRefusedWhileTheRunGoesOnAndTheSixthWindowIsRefused) {
@@ -121,13 +121,13 @@ TEST_P(BatchRunTest, CloseIsRefusedWhileTheRunGoesOnAndTheSixthWindowIsRefused) 
     QTest::keyClick(first->log, Qt::Key_F4, Qt::AltModifier);
     EXPECT_FALSE(first->IsDestroyed());
     EXPECT_FALSE(first->IsFinished());
-    EXPECT_EQ(Window(0), first);
+    EXPECT_EQ(BatchWindow(0), first);
 
     for (CBatchRunDlg* w : windows) ASSERT_TRUE(WaitFinished(w));
     EXPECT_EQ(Log(windows[3]), (Lines{"select 3", S("複数の結果が返されます（本機能では結果を表示できません）"),
                                       "select 10", S("複数の結果が返されます（本機能では結果を表示できません）")}));
     Close(windows[2]);
-    EXPECT_EQ(Window(2), nullptr);
+    EXPECT_EQ(BatchWindow(2), nullptr);
 }
 
 TEST_P(BatchRunTest, NothingStartsWithoutAStatementOrAConnection) {

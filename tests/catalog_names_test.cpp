@@ -1,7 +1,4 @@
-// Table names in the catalogue calls: a name picked from an answer goes back
-// to the driver exactly as it came (even one CP932 cannot hold), it names
-// that one table even when it holds pattern characters, and a driver whose
-// databases are catalogues gets the window's schema as the catalogue.
+// Table names in the catalogue calls, as the driver gave them and never as patterns.
 #include "db/odbc_conn.h"
 #include "db/statement_scope.h"
 #include "support/odbc_env.h"
@@ -126,8 +123,7 @@ TEST_P(CatalogNamesTest, OnlyADriverWithoutSchemasTakesTheSchemaAsItsCatalogue) 
     EXPECT_EQ(1u, Tables().count("catalogued"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, CatalogNamesTest, testing::ValuesIn(vetch_test::AllDbs()),
-                         [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });
+VETCH_FOR_EACH_DB(CatalogNamesTest);
 
 TEST(EscapeSearchPattern, EscapesThePatternCharactersAndTheEscape) {
     EXPECT_EQ("a\\_b\\%c", EscapeSearchPattern("a_b%c", "\\"));

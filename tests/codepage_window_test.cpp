@@ -1,6 +1,4 @@
-// The code-page edge as the windows show it: text read from the settings
-// file or set into the editor comes back as the same bytes, commands keep the
-// characters they step over, and the program's own name shows in Japanese.
+// The code-page edge as the windows show it.
 #include "app/main_dlg.h"
 #include "texttools/text_result_dlg.h"
 #include "platform/message_box.h"

@@ -22,17 +22,15 @@ protected:
         MainWindowFixture::SetUp();
         vetch_test::InitOdbcEnvironment();
     }
-    std::string Dsn() const { return vetch_test::DataSourceOf(GetParam()).dsn; }
-    std::string User() const { return vetch_test::DataSourceOf(GetParam()).user; }
-    std::string Password() const { return vetch_test::DataSourceOf(GetParam()).password; }
+    vetch_test::DataSource Source() const { return vetch_test::DataSourceOf(GetParam()); }
 
-    // Types into the dialog's fields as a user would, then presses a button.
-    static void Type(platform::CDialog& d, int id, const std::string& cp932) {
-        auto* edit = d.Item<QLineEdit>(id);
-        edit->clear();
-        QTest::keyClicks(edit, platform::Cp932ToQString(cp932));
+    // The data source's own name and login, then OK.
+    void TypeLoginAndPressOk(platform::CDialog& d) const {
+        Retype(d, res::IDC_HOST_STRING, Source().dsn);
+        Retype(d, res::IDC_USER_NAME, Source().user);
+        Retype(d, res::IDC_PASSWORD, Source().password);
+        Press(d, platform::IDOK);
     }
-    static void Press(platform::CDialog& d, int id) { qobject_cast<QPushButton*>(d.GetDlgItem(id))->click(); }
 };
 
 TEST_P(ConnectDialogTest, FailingOkKeepsTheDialogOpenUntilAGoodOkConnects) {
@@ -43,19 +41,16 @@ TEST_P(ConnectDialogTest, FailingOkKeepsTheDialogOpenUntilAGoodOkConnects) {
 
     bool stillOpenAfterFailure = false;
     modalDriver = [&](platform::CDialog& d) {
-        Type(d, res::IDC_HOST_STRING, "no-such-source");
-        Type(d, res::IDC_USER_NAME, "someone");
-        Type(d, res::IDC_PASSWORD, "a;b=c");
+        Retype(d, res::IDC_HOST_STRING, "no-such-source");
+        Retype(d, res::IDC_USER_NAME, "someone");
+        Retype(d, res::IDC_PASSWORD, "a;b=c");
         Press(d, platform::IDOK);
         stillOpenAfterFailure = d.isVisible();
         // The failed attempt dropped the earlier connection and kept the values.
         EXPECT_EQ(conn.IsConnected(), 0);
         EXPECT_EQ(settings.password, "a;b=c");
 
-        Type(d, res::IDC_HOST_STRING, Dsn());
-        Type(d, res::IDC_USER_NAME, User());
-        Type(d, res::IDC_PASSWORD, Password());
-        Press(d, platform::IDOK);
+        TypeLoginAndPressOk(d);
     };
     db::ConnectionThread connection(conn);
     CConnectDlg dlg(&settings, &connection);
@@ -64,31 +59,25 @@ TEST_P(ConnectDialogTest, FailingOkKeepsTheDialogOpenUntilAGoodOkConnects) {
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_NE(Messages()[0].text.find("Data source name not found"), std::string::npos) << Messages()[0].text;
     EXPECT_EQ(conn.IsConnected(), 1);
-    EXPECT_EQ(settings.hostString, Dsn());
+    EXPECT_EQ(settings.hostString, Source().dsn);
 }
 
 TEST_P(ConnectDialogTest, AltCInTheMainWindowConnectsAndTheValuesReachTheSettingsFile) {
     VETCH_REQUIRE_DB(GetParam());
     {
         auto dlg = Open();  // the dialog at start: left open, so cancelled
-        modalDriver = [&](platform::CDialog& d) {
-            Type(d, res::IDC_HOST_STRING, Dsn());
-            Type(d, res::IDC_USER_NAME, User());
-            Type(d, res::IDC_PASSWORD, Password());
-            Press(d, platform::IDOK);
-        };
+        modalDriver = [&](platform::CDialog& d) { TypeLoginAndPressOk(d); };
         QTest::keyClick(dlg->curEdit, Qt::Key_C, Qt::AltModifier);
         EXPECT_EQ(dlg->conn.IsConnected(), 1);
         dlg->DestroyWindow();
         EXPECT_EQ(dlg->conn.IsConnected(), 0);  // disconnected on the way out
     }
     AppSettings reread("vetch.ini");
-    EXPECT_EQ(reread.hostString, Dsn());
-    EXPECT_EQ(reread.password, Password());
+    EXPECT_EQ(reread.hostString, Source().dsn);
+    EXPECT_EQ(reread.password, Source().password);
 }
 
-INSTANTIATE_TEST_SUITE_P(Drivers, ConnectDialogTest, ::testing::ValuesIn(vetch_test::AllDbs()),
-                         [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });
+VETCH_FOR_EACH_DB(ConnectDialogTest);
 
 using ConnectDialogRefusalTest = MainWindowFixture;
 
@@ -103,9 +92,9 @@ TEST_F(ConnectDialogRefusalTest, AnEmptyDataSourceNameIsRefusedWithAMessage) {
     modalDriver = [&](platform::CDialog& d) {
         d.Item<QLineEdit>(res::IDC_HOST_STRING)->clear();
         d.Item<QLineEdit>(res::IDC_PASSWORD)->setText("secret");
-        qobject_cast<QPushButton*>(d.GetDlgItem(platform::IDOK))->click();
+        Press(d, platform::IDOK);
         stillOpen = d.isVisible();
-        qobject_cast<QPushButton*>(d.GetDlgItem(platform::IDCANCEL))->click();
+        Press(d, platform::IDCANCEL);
     };
     db::ConnectionThread connection(conn);
     CConnectDlg dlg(&settings, &connection);

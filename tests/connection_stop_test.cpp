@@ -87,7 +87,6 @@ TEST_P(ConnectionStopTest, AStopCancelsTheRunningStatement) {
     EXPECT_LT(Clock::now() - begin, std::chrono::seconds(10));
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, ConnectionStopTest, testing::ValuesIn(vetch_test::AllDbs()),
-                         [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });
+VETCH_FOR_EACH_DB(ConnectionStopTest);
 
 }  // namespace

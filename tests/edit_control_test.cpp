@@ -9,7 +9,7 @@
 
 namespace {
 
-class EditControlTest : public GuiTest {};
+using EditControlTest = GuiTest;
 
 TEST_F(EditControlTest, TypingLimitBindsTypingOnly) {
     CSqlEdit edit;
@@ -22,17 +22,7 @@ TEST_F(EditControlTest, TypingLimitBindsTypingOnly) {
     EXPECT_EQ(edit.GetText(), "0123456789");
 }
 
-class EditEdgeTest : public GuiTest {
-protected:
-    // Types text as a keyboard does, one key per character; QTest's own
-    // typing knows ASCII only.
-    static void Type(QWidget& widget, const QString& text) {
-        for (QChar c : text) {
-            QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(&widget, &key);
-        }
-    }
-};
+using EditEdgeTest = GuiTest;
 
 TEST_F(EditEdgeTest, CharactersSharingACodeKeepTheirBytesUntilEdited) {
     CSqlEdit edit;
@@ -68,7 +58,7 @@ TEST_F(EditEdgeTest, CharactersSharingACodeKeepTheirBytesUntilEdited) {
     EXPECT_EQ(edit.toPlainText().size(), 5);
 
     // Typed, ≒ takes the preferred code (81 E0).
-    Type(edit, U("≒"));
+    TypeKeys(&edit, U("≒"));
     EXPECT_EQ(edit.GetText(), "\x81\xE0" "A\r\n\xFA\x54y");
 }
 
@@ -91,7 +81,7 @@ TEST_F(EditEdgeTest, TypedAndPastedTextShowsWhatWillBeSaved) {
     edit.show();
     edit.setFocus();
     // A character without a CP932 form shows as "?" the moment it is typed.
-    Type(edit, U("café"));
+    TypeKeys(&edit, U("café"));
     EXPECT_EQ(edit.toPlainText(), U("caf?"));
 
     // What an input method commits: 〜 (WAVE DASH) and − (MINUS SIGN) have

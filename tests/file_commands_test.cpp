@@ -1,5 +1,6 @@
 #include "app/main_dlg.h"
 #include "resources/resource_ids.h"
+#include "support/cp932_codes.h"
 #include "support/main_window_fixture.h"
 #include "support/temp_dir.h"
 
@@ -7,7 +8,6 @@
 #include <QTest>
 
 #include <filesystem>
-#include <iconv.h>
 #include <memory>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
@@ -19,17 +19,10 @@ namespace {
 
 // File permissions bind even when the tests run as root: the file-system
 // user becomes "nobody" for the life of this object (this thread only).
-class AsOrdinaryUser {
-public:
-    AsOrdinaryUser() : wasRoot_(geteuid() == 0) {
-        if (wasRoot_) setfsuid(65534);
-    }
-    ~AsOrdinaryUser() {
-        if (wasRoot_) setfsuid(0);
-    }
-
-private:
-    bool wasRoot_;
+struct AsOrdinaryUser {
+    const bool wasRoot = geteuid() == 0;
+    AsOrdinaryUser() { if (wasRoot) setfsuid(65534); }
+    ~AsOrdinaryUser() { if (wasRoot) setfsuid(0); }
 };
 
 class FileCommandsTest : public MainWindowFixture {
@@ -51,9 +44,6 @@ protected:
     void OpenFile(CMainDlg& dlg, const fs::path& path) {
         Choose(path);
         QTest::keyClick(dlg.curEdit, Qt::Key_O, Qt::ControlModifier);
-    }
-    static std::string Label(CMainDlg& dlg) {
-        return platform::QStringToCp932(dlg.MenuItem(res::ID_BUFFER_1 + dlg.curBuffer)->text());
     }
 
     fs::path work_;
@@ -141,7 +131,7 @@ TEST_F(FileCommandsTest, AJapaneseNameSavesOpensAndShowsInTitleAndWindowMenu) {
     const std::string shown = platform::QStringToCp932(QString::fromUtf8(path.string()));
     EXPECT_TRUE(shown.ends_with(S("/売上 集計.sql")));
     EXPECT_EQ(dlg->GetWindowText(), S("vetch － ｳｨﾝﾄﾞｳ 2 [") + shown + "]");
-    EXPECT_EQ(Label(*dlg), S("ｳｨﾝﾄﾞｳ &2 [") + shown + "]");
+    EXPECT_EQ(BufferLabel(*dlg, dlg->curBuffer), S("ｳｨﾝﾄﾞｳ &2 [") + shown + "]");
 
     QTest::keyClick(dlg->curEdit, Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(dlg->EditorText(), "");
@@ -158,7 +148,7 @@ TEST_F(FileCommandsTest, AFailedSaveAsTellsWhyAndKeepsTheBuffersFileAndTitle) {
     const fs::path path = Dir() / "q.sql";
     WriteFileBytes(path.string(), "old text\r\n");
     OpenFile(*dlg, path);
-    const std::string title = dlg->GetWindowText(), label = Label(*dlg);
+    const std::string title = dlg->GetWindowText(), label = BufferLabel(*dlg, dlg->curBuffer);
     dlg->curEdit->SetText("new text\r\n");
     const fs::path folder = Dir() / "locked";
     fs::create_directories(folder);
@@ -175,7 +165,7 @@ TEST_F(FileCommandsTest, AFailedSaveAsTellsWhyAndKeepsTheBuffersFileAndTitle) {
     EXPECT_TRUE(fs::is_empty(folder));  // not even a temporary file
     EXPECT_EQ(dlg->buffers[0].fileName, path.string());
     EXPECT_EQ(dlg->GetWindowText(), title);
-    EXPECT_EQ(Label(*dlg), label);
+    EXPECT_EQ(BufferLabel(*dlg, dlg->curBuffer), label);
 
     // The next Ctrl+S goes to the file the buffer still has.
     QTest::keyClick(dlg->curEdit, Qt::Key_S, Qt::ControlModifier);
@@ -280,29 +270,9 @@ TEST_F(FileCommandsTest, OpenAndSaveGiveBackEveryByte) {
 
     // Every code the code page defines, NEC and IBM duplicates and the
     // user-defined area included, 32 to a line.
-    iconv_t cd = iconv_open("UTF-16LE", "CP932");
-    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    const std::string every = EveryDoubleByteCode();
     std::string all;
-    int onLine = 0;
-    for (int lead = 0x81; lead <= 0xFC; ++lead) {
-        if (lead >= 0xA0 && lead <= 0xDF) continue;
-        for (int trail = 0x40; trail <= 0xFC; ++trail) {
-            char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-            char out[8];
-            char* inp = in;
-            char* outp = out;
-            size_t inLeft = 2, outLeft = sizeof out;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == static_cast<size_t>(-1) || inLeft != 0) continue;
-            all.append(in, 2);
-            if (++onLine == 32) {
-                all += "\r\n";
-                onLine = 0;
-            }
-        }
-    }
-    iconv_close(cd);
-    ASSERT_GT(all.size(), 2 * 7000u);
+    for (size_t i = 0; i < every.size(); i += 64) all += every.substr(i, 64) + "\r\n";
     const fs::path codes = Dir() / "codes.sql";
     WriteFileBytes(codes.string(), all);
     OpenFile(*dlg, codes);

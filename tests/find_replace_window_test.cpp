@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTextCursor>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -30,9 +31,7 @@ protected:
         edit->selectAll();
         const QString text = platform::Cp932ToQString(cp932);
         // Japanese comes through an input method, which commits whole text.
-        bool ascii = true;
-        for (QChar c : text) ascii = ascii && c.unicode() < 0x80;
-        if (ascii) {
+        if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
             QTest::keyClicks(edit, text);
         } else {
             edit->insert(text);

@@ -1,6 +1,4 @@
-// The recovery journal's format and files: what is written reads back byte
-// for byte, anything else is refused whole, and each running instance holds
-// a journal of its own.
+// The recovery journal's format and its files.
 #include "app/journal_files.h"
 #include "app/journal_format.h"
 #include "support/cp932_codes.h"

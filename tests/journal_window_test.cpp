@@ -1,6 +1,4 @@
-// The recovery journal at work: the worker that writes it without making the
-// window thread wait, and the main window that journals its five buffers,
-// offers a lost session's journal at start and removes it on a clean exit.
+// The recovery journal at work: its writer and the main window's use of it.
 #include "app/journal_files.h"
 #include "app/journal_format.h"
 #include "app/journal_writer.h"
@@ -108,10 +106,7 @@ TEST_F(JournalWindowTest, EveryBufferIsJournaledAndOnlyAConfirmedExitRemovesTheJ
     dlg->curEdit->SetText(opened);  // as an opened file brings it
     dlg->buffers[0].fileName = "/sql/a.sql";
     dlg->SendCommand(res::ID_BUFFER_1 + 2);
-    for (QChar c : QString::fromUtf8("select '髙〜'")) {
-        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QCoreApplication::sendEvent(dlg->curEdit, &key);
-    }
+    TypeKeys(dlg->curEdit, QString::fromUtf8("select '髙〜'"));
     dlg->SendCommand(res::ID_BUFFER_1 + 4);
     dlg->curEdit->SetText("gone");
     dlg->SendCommand(res::ID_FILE_NEW);  // emptied by the user

@@ -141,27 +141,6 @@ TEST(CellTableTest, CellsSurviveChunkBoundaries) {
     EXPECT_EQ(cells.Cell(30000, 0), "");
 }
 
-// More than 16 rows, where a sort stops being a simple insertion sort: rows
-// that compare equal keep the order they had, in either direction.
-TEST(ListLogic, SortingKeepsTheOrderOfEqualRows) {
-    CellTable cells(2);
-    for (int r = 0; r < 40; ++r) {
-        cells.AppendCell(std::to_string(r % 3));
-        cells.AppendCell("row" + std::to_string(r));
-        cells.EndRow();
-    }
-    std::vector<std::uint32_t> order(40);
-    for (std::uint32_t r = 0; r < 40; ++r) order[r] = 39 - r;  // the list shows them backwards
-    SortRowOrder(order, cells, 0, 4, 1);
-    std::vector<std::uint32_t> expected;
-    for (int key : {0, 1, 2}) {
-        for (int r = 39; r >= 0; --r) {
-            if (r % 3 == key) expected.push_back(static_cast<std::uint32_t>(r));
-        }
-    }
-    EXPECT_EQ(order, expected);
-}
-
 // Values made to meet: shared prefixes longer than the eight bytes compared
 // first, signs, fractions and exponents written several ways, NULLs (empty
 // cells), high bytes, a NUL, and cells longer than the compared part.

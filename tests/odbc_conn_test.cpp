@@ -170,10 +170,8 @@ TEST_P(OdbcConnSqlitePgTest, AFetchThatFailsIsToldFromTheEndOfTheData) {
     conn.FreeStatement();
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, OdbcConnTest, testing::ValuesIn(vetch_test::AllDbs()),
-                         [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });
-INSTANTIATE_TEST_SUITE_P(Db, OdbcConnSqlitePgTest, testing::ValuesIn(vetch_test::DbsWithout(Db::Mariadb)),
-                         [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });
+VETCH_FOR_EACH_DB(OdbcConnTest);
+VETCH_FOR_DBS(OdbcConnSqlitePgTest, vetch_test::DbsWithout(Db::Mariadb));
 
 TEST(OdbcConnSqlite, ValuesLongerThanTheirDisplaySizeArriveWhole) {
     COdbcConn conn;
@@ -288,10 +286,6 @@ TEST(BuildConnectionString, QuotesOnlyValuesThatNeedIt) {
     EXPECT_EQ("DSN={a;b};UID={u;DATABASE=other}}};PWD=", BuildConnectionString("a;b", "u;DATABASE=other}", ""));
 }
 
-}  // namespace
-
-namespace {
-
 // The server ends the session under the connection, as when it restarts:
 // every later statement and catalogue call fails with a message, never an
 // empty one. The MariaDB driver then refuses to allocate statements at all.
@@ -328,7 +322,6 @@ TEST_P(OdbcConnLostSessionTest, StatementsAfterALostSessionSayWhy) {
     conn.Disconnect();
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, OdbcConnLostSessionTest, testing::Values(Db::Postgres, Db::Mariadb),
-                         [](const auto& info) { return std::string(vetch_test::DbName(info.param)); });
+VETCH_FOR_DBS(OdbcConnLostSessionTest, (std::vector<Db>{Db::Postgres, Db::Mariadb}));
 
 }  // namespace

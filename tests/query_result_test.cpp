@@ -17,9 +17,6 @@ using vetch_test::Db;
 
 class QueryResultDbTest : public DbWindowTest {
 protected:
-    static std::vector<std::string> ColumnText(const CQueryResultDlg& w, int column) {
-        return Column(w.list, column);
-    }
     static void ClickHeader(ResultGrid* list, int column) {
         QHeaderView* header = list->horizontalHeader();
         QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
@@ -50,7 +47,7 @@ TEST_P(QueryResultDbTest, RowsAreNumberedAndCutAtResultMax) {
     EXPECT_EQ(w->GetWindowText(), S("SQL 結果表示 － ｳｨﾝﾄﾞｳ 2"));
     EXPECT_EQ(w->sqlEdit->GetText(), "select n, name from qr_t order by n");
 
-    EXPECT_EQ(Captions(w->list), (std::vector<std::string>{S("件数"), "n", "name"}));
+    EXPECT_EQ(Captions(w->list), (Texts{S("件数"), "n", "name"}));
     const results::ResultGridModel& m = w->list->Model();
     EXPECT_EQ(m.data(m.index(0, 1), Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
 
@@ -64,7 +61,6 @@ TEST_P(QueryResultDbTest, RowsAreNumberedAndCutAtResultMax) {
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->list->Model().ColumnCount(), 3);
     EXPECT_EQ(w->list->Model().RowCount(), 0);
-
 }
 
 TEST_P(QueryResultSqlitePgTest, StatementsWithoutRowsShowOneMessageRowThatNeverSorts) {
@@ -94,23 +90,22 @@ TEST_P(QueryResultDbTest, HeaderClicksSortByTypeAndSelectedRowsMoveAlong) {
          "(100, 'a', 9223372036854775807)");
     CQueryResultDlg* w = RunF5(*dlg, "select n, t, big from qr_s");
     ASSERT_NE(w, nullptr);
-    using Texts = std::vector<std::string>;
-    ASSERT_EQ(ColumnText(*w, 1), (Texts{"9", "10", "1", "100"}));
+    ASSERT_EQ(Column(w->list, 1), (Texts{"9", "10", "1", "100"}));
 
     CtrlClickRow(w->list, 1);  // n = 10
     ClickHeader(w->list, 1);
-    EXPECT_EQ(ColumnText(*w, 1), (Texts{"1", "9", "10", "100"}));
-    EXPECT_EQ(ColumnText(*w, 0), (Texts{"  3", "  1", "  2", "  4"}));
+    EXPECT_EQ(Column(w->list, 1), (Texts{"1", "9", "10", "100"}));
+    EXPECT_EQ(Column(w->list, 0), (Texts{"  3", "  1", "  2", "  4"}));
     EXPECT_EQ(w->list->SelectedRows(), std::vector<int>{2});
     ClickHeader(w->list, 1);
-    EXPECT_EQ(ColumnText(*w, 1), (Texts{"100", "10", "9", "1"}));
+    EXPECT_EQ(Column(w->list, 1), (Texts{"100", "10", "9", "1"}));
     EXPECT_EQ(w->list->SelectedRows(), std::vector<int>{1});
     // Values beyond the range of int sort by their true size.
     ClickHeader(w->list, 3);
-    EXPECT_EQ(ColumnText(*w, 3), (Texts{"-3000000000", "5", "3000000000", "9223372036854775807"}));
+    EXPECT_EQ(Column(w->list, 3), (Texts{"-3000000000", "5", "3000000000", "9223372036854775807"}));
     ClickHeader(w->list, 0);
-    EXPECT_EQ(ColumnText(*w, 0), (Texts{"  1", "  2", "  3", "  4"}));
-    EXPECT_EQ(ColumnText(*w, 1), (Texts{"9", "10", "1", "100"}));
+    EXPECT_EQ(Column(w->list, 0), (Texts{"  1", "  2", "  3", "  4"}));
+    EXPECT_EQ(Column(w->list, 1), (Texts{"9", "10", "1", "100"}));
 }
 
 // Dates as text, decimals and floats by their whole value, long text as
@@ -121,10 +116,9 @@ TEST_P(QueryResultSqlitePgTest, DatesDecimalsAndLongTextSortByTheirValues) {
          "('2020-01-15', -2.5, NULL, 0.001), (NULL, NULL, 'X', NULL), ('2019-12-31', 10, 'x10', 2.5)");
     CQueryResultDlg* w = RunF5(*dlg, "select d, x, t, f from qr_v");
     ASSERT_NE(w, nullptr);
-    using Texts = std::vector<std::string>;
     auto rowsAfterClick = [&](int column) {
         ClickHeader(w->list, column);
-        return ColumnText(*w, 0);
+        return Column(w->list, 0);
     };
     EXPECT_EQ(rowsAfterClick(1), (Texts{"  4", "  5", "  3", "  1", "  2"}));
     EXPECT_EQ(rowsAfterClick(2), (Texts{"  3", "  4", "  2", "  1", "  5"}));
@@ -139,7 +133,7 @@ TEST_P(QueryResultSqlitePgTest, TextKeepsItsBytesAndLineEndsBecomeCrLf) {
     CQueryResultDlg* w = RunF5(*dlg, S("select \"名前\" from qr_j"));
     ASSERT_NE(w, nullptr);
     const results::ResultGridModel& m = w->list->Model();
-    EXPECT_EQ(Captions(w->list), (std::vector<std::string>{S("件数"), S("名前")}));
+    EXPECT_EQ(Captions(w->list), (Texts{S("件数"), S("名前")}));
     EXPECT_EQ(m.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QString::fromUtf8("名前"));
     ASSERT_EQ(m.RowCount(), 2);
     EXPECT_EQ(m.CellText(0, 1), S("漢字ｶﾅ～"));
@@ -201,7 +195,7 @@ TEST_P(QueryResultSqlitePgTest, AFailingRowKeepsTheRowsReadAndShowsTheDriversMes
     });
     CQueryResultDlg* w = RunF5(*dlg, vetch_test::FailingThirdRowQuery(GetParam()));
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(ColumnText(*w, 0), (std::vector<std::string>{"  1", "  2"}));
+    EXPECT_EQ(Column(w->list, 0), (Texts{"  1", "  2"}));
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_NE(Messages()[0].text.find(vetch_test::FailingThirdRowMessage(GetParam())), std::string::npos)
         << Messages()[0].text;

@@ -1,6 +1,4 @@
-// The database server failing under the program, stopped at once or ending
-// the session: the driver's message shows, the windows still work, and once
-// the server is back the connect dialog connects again.
+// The database server failing under the program, stopped at once or ending the session.
 #include "app/main_dlg.h"
 #include "resources/resource_ids.h"
 #include "results/batch_run_dlg.h"
@@ -13,7 +11,6 @@
 #include "support/pg_server.h"
 
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -69,17 +66,12 @@ protected:
     // presses OK, as a person does after the server is back.
     void ConnectThroughTheDialog() {
         modalDriver = [](platform::CDialog& d) {
-            auto type = [&](int id, const std::string& text) {
-                auto* edit = d.Item<QLineEdit>(id);
-                edit->clear();
-                QTest::keyClicks(edit, QString::fromStdString(text));
-            };
-            type(res::IDC_HOST_STRING, vetch_test::PostgresDsn());
-            type(res::IDC_USER_NAME, vetch_test::PostgresUser());
-            type(res::IDC_PASSWORD, vetch_test::PostgresPassword());
-            qobject_cast<QPushButton*>(d.GetDlgItem(platform::IDOK))->click();
+            Retype(d, res::IDC_HOST_STRING, vetch_test::PostgresDsn());
+            Retype(d, res::IDC_USER_NAME, vetch_test::PostgresUser());
+            Retype(d, res::IDC_PASSWORD, vetch_test::PostgresPassword());
+            Press(d, platform::IDOK);
             // A refused connect leaves the dialog open: cancel it then.
-            if (d.isVisible()) qobject_cast<QPushButton*>(d.GetDlgItem(platform::IDCANCEL))->click();
+            if (d.isVisible()) Press(d, platform::IDCANCEL);
         };
         dlg->SendCommand(res::ID_CONNECT);
         modalDriver = nullptr;
@@ -99,9 +91,7 @@ protected:
         return qobject_cast<CBatchRunDlg*>(dlg->SlotWindow(CMainDlg::kBatchRunGroup, 0));
     }
     static bool WaitFinished(CBatchRunDlg* w, int ms) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!w->IsFinished() && timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        platform::ServeUntil([w] { return w->IsFinished(); }, ms);
         Pump();  // the last lines
         return w->IsFinished();
     }

@@ -19,14 +19,6 @@ namespace {
 class SettingsDialogTest : public MainWindowFixture {
 protected:
     static QComboBox* Combo(platform::CDialog& d) { return d.Item<QComboBox>(res::IDC_FONT_SIZE); }
-    static QLineEdit* Edit(platform::CDialog& d, int id) { return d.Item<QLineEdit>(id); }
-    static void Retype(platform::CDialog& d, int id, const char* text) {
-        QLineEdit* edit = Edit(d, id);
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, text);
-    }
-    static void Press(platform::CDialog& d, int id) { qobject_cast<QPushButton*>(d.GetDlgItem(id))->click(); }
     static int SelectedFontEntry(platform::CDialog& d) { return Combo(d)->currentIndex(); }
 };
 
@@ -68,7 +60,7 @@ TEST_F(SettingsDialogTest, OkStoresWhatTheFieldsHold) {
         Retype(d, res::IDC_RESULT_MAX, "");  // emptied
         Retype(d, res::IDC_LINE_BREAK_COUNT, "99999999999999999999");
         Retype(d, res::IDC_PARAM_NAME, "");
-        Edit(d, res::IDC_PARAM_NAME)->insert(QString::fromUtf8("変数名"));  // as an input method types it
+        d.Item<QLineEdit>(res::IDC_PARAM_NAME)->insert(QString::fromUtf8("変数名"));  // as an input method types it
         Combo(d)->setCurrentIndex(7);  // "16"
         Press(d, platform::IDOK);
     };

@@ -14,12 +14,6 @@ std::string Format(std::string_view text, int count = 100) { return FormatSqlLin
 
 }  // namespace
 
-TEST(FormatSqlLineBreaks, WorkedExamples) {
-    EXPECT_EQ(Format("select a, b from t where x = 1 or y = 2 order by a ", 100),
-              "\r\nSELECT\r\n a, b \r\nFROM\r\n t \r\nWHERE\r\n x = 1 OR\r\n y = 2 \r\nORDER BY\r\n a ");
-    EXPECT_EQ(Format("a,b,c,d", 2), "a,b,\r\nc,d");
-}
-
 TEST(FormatSqlLineBreaks, KeywordNeedsADelimiterOnEachSide) {
     EXPECT_EQ(Format("select"), "select");  // nothing after it
     EXPECT_EQ(Format("a from,b"), "a from,b");  // comma is no delimiter

@@ -1,5 +1,4 @@
 #include "support/wrap_reference.h"
-#include "texttools/sql_formatter.h"
 #include "texttools/sql_wrap.h"
 
 #include <gtest/gtest.h>
@@ -23,25 +22,6 @@ std::string VcLines(const std::vector<std::string>& texts) {
 using wrap_reference::ReferenceWrap;
 
 }  // namespace
-
-TEST(WrapSqlAsCode, FormattedQueryInBothLanguages) {
-    const std::string formatted =
-        FormatSqlLineBreaks("select a, b from t where x = 1 or y = 2 order by a ", 100);
-
-    EXPECT_EQ(WrapSqlAsCode(formatted, 0, BuildCodePrefix(0, "strSQL")),
-              "\r\n"
-              "strSQL += \"\";\r\n"
-              "strSQL += \"SELECT \";\r\n"
-              "strSQL += \" a, b \";\r\n"
-              "strSQL += \"FROM \";\r\n"
-              "strSQL += \" t \";\r\n"
-              "strSQL += \"WHERE \";\r\n"
-              "strSQL += \" x = 1 OR \";\r\n"
-              "strSQL += \" y = 2 \";\r\n"
-              "strSQL += \"ORDER BY \";\r\n"
-              "strSQL += \" a \";\r\n");
-
-}
 
 TEST(WrapSqlAsCode, EditorTextLineByLine) {
     EXPECT_EQ(WrapVc(""), VcLines({""}));

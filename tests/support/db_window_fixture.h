@@ -9,9 +9,6 @@
 #include "support/odbc_env.h"
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QTimer>
 
 #include <functional>
 #include <string>
@@ -37,14 +34,8 @@ protected:
         ASSERT_GE(vetch_test::RunSql(dlg->conn, sql, &message), 0) << sql << ": " << message;
     }
 
-    // Serves the windows until done() holds or the time is up.
     static bool ServeUntil(const std::function<bool()>& done, int milliseconds = 60000) {
-        QElapsedTimer timer;
-        timer.start();
-        QTimer tick;  // a worker posts nothing when it ends
-        tick.start(10);
-        while (!done() && timer.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        return done();
+        return platform::ServeUntil(done, milliseconds);
     }
     static Texts Captions(const results::ResultGrid* list) {
         Texts out;
@@ -77,7 +68,3 @@ protected:
     std::unique_ptr<CMainDlg> dlg;
 };
 
-#define VETCH_FOR_DBS(Suite, dbs)                                                                         \
-    INSTANTIATE_TEST_SUITE_P(Db, Suite, ::testing::ValuesIn(dbs),                                         \
-                             [](const auto& info) { return std::string(vetch_test::DbName(info.param)); })
-#define VETCH_FOR_EACH_DB(Suite) VETCH_FOR_DBS(Suite, vetch_test::AllDbs())

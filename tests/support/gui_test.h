@@ -12,6 +12,10 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 
 #include <cstdio>
 #include <cstdlib>
@@ -65,6 +69,20 @@ protected:
         }
     }
 
+    // Types text as a keyboard does, one key per character (QTest's own
+    // typing knows ASCII only).
+    static void TypeKeys(QWidget* widget, const QString& text) {
+        for (QChar c : text) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(widget, &key);
+        }
+    }
+    // A dialog's edit emptied and typed into, and a button pressed, as a user does.
+    static void Retype(platform::CDialog& d, int id, const std::string& cp932) {
+        d.Item<QLineEdit>(id)->clear();
+        QTest::keyClicks(d.Item<QLineEdit>(id), platform::Cp932ToQString(cp932));
+    }
+    static void Press(platform::CDialog& d, int id) { qobject_cast<QPushButton*>(d.GetDlgItem(id))->click(); }
     // The program's UTF-8 literal as the CP932 bytes the windows hold.
     static std::string S(const char* utf8) { return platform::Sjis(utf8); }
 

@@ -3,6 +3,7 @@
 
 #include "app/main_dlg.h"
 #include "platform/window_thread.h"
+#include "resources/resource_ids.h"
 #include "results/query_result_dlg.h"
 #include "support/gui_test.h"
 
@@ -34,6 +35,10 @@ protected:
         return dlg;
     }
 
+    // The Window menu's item of buffer b, as the user reads it.
+    static std::string BufferLabel(CMainDlg& dlg, int b) {
+        return platform::QStringToCp932(dlg.MenuItem(res::ID_BUFFER_1 + b)->text());
+    }
     static CQueryResultDlg* QueryWindow(CMainDlg& dlg, int slot) {
         return qobject_cast<CQueryResultDlg*>(dlg.SlotWindow(CMainDlg::kQueryResultGroup, slot));
     }

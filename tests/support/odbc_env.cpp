@@ -245,31 +245,17 @@ DataSource DataSourceOf(Db db) {
 }
 
 int ConnectTo(COdbcConn& conn, Db db) {
-    InitOdbcEnvironment();
-    switch (db) {
-    case Db::Sqlite: return conn.Connect(kSqliteDsn, "", "");
-    case Db::Postgres:
-        if (!Env().pgConfigured) return -1;
-        PostgresSchema();
-        return ConnectToPostgres(conn);
-    case Db::Mariadb:
-        if (!Env().mdbConfigured) return -1;
-        return conn.Connect(kMariadbDsn, Env().mdbUser, Env().mdbPassword);
-    }
-    return -1;
+    if ((db == Db::Postgres && !PostgresConfigured()) || (db == Db::Mariadb && !MariadbConfigured())) return -1;
+    if (db == Db::Postgres) PostgresSchema();
+    const DataSource source = DataSourceOf(db);
+    return conn.Connect(source.dsn, source.user, source.password);
 }
 
 int ConnectStreamingTo(COdbcConn& conn, Db db) {
-    InitOdbcEnvironment();
-    switch (db) {
-    case Db::Sqlite: return conn.Connect(kSqliteStreamingDsn, "", "");
-    case Db::Postgres:
-        if (!Env().pgConfigured) return -1;
-        PostgresSchema();
-        return conn.Connect(kPostgresStreamingDsn, Env().pgUser, Env().pgPassword);
-    case Db::Mariadb: break;  // its driver reads the whole answer at execution
-    }
-    return -1;
+    if (db == Db::Mariadb || (db == Db::Postgres && !PostgresConfigured())) return -1;  // MariaDB reads all at once
+    if (db == Db::Postgres) PostgresSchema();
+    const DataSource source = DataSourceOf(db);
+    return conn.Connect(db == Db::Sqlite ? kSqliteStreamingDsn : kPostgresStreamingDsn, source.user, source.password);
 }
 
 const char* FailingThirdRowQuery(Db db) {

@@ -109,3 +109,9 @@ Rows Query(COdbcConn& conn, std::string_view sql);
         if ((db) == ::vetch_test::Db::Postgres) VETCH_REQUIRE_POSTGRES();      \
         if ((db) == ::vetch_test::Db::Mariadb) VETCH_REQUIRE_MARIADB();        \
     } while (0)
+
+// Instantiates a suite parameterised over Db, its tests named by the kind.
+#define VETCH_FOR_DBS(Suite, dbs)                                                                         \
+    INSTANTIATE_TEST_SUITE_P(Db, Suite, ::testing::ValuesIn(dbs),                                         \
+                             [](const auto& info) { return std::string(vetch_test::DbName(info.param)); })
+#define VETCH_FOR_EACH_DB(Suite) VETCH_FOR_DBS(Suite, vetch_test::AllDbs())
