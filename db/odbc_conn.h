@@ -9,12 +9,13 @@
 // Status convention: operations return 0 for success and -1 for failure
 // (Execute may also return a positive affected-row count).
 //
-// Threads: one instance is shared by every window and by the batch-run
-// workers. A user holds Lock() for a whole allocate -> execute (or catalogue
-// call) -> read -> free sequence, so two sequences never interleave on the
-// one statement slot (db::StatementScope does that). Connect, Disconnect and
-// the destructor lock by themselves. Cancel and RequestStop may be called
-// from another thread without the lock.
+// Threads: in the program one thread owns the instance and makes every call
+// on it (db::ConnectionThread); only Cancel comes from another thread. The
+// lock stays for the sequences themselves: a whole allocate -> execute (or
+// catalogue call) -> read -> free sequence holds Lock() (db::StatementScope
+// does that), so tests that use a connection from several threads stay
+// safe. Connect, Disconnect and the destructor lock by themselves. Cancel
+// and RequestStop may be called from another thread without the lock.
 #pragma once
 
 #include <sql.h>

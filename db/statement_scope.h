@@ -9,15 +9,12 @@
 //       ... read the columns, or DiagnosticMessage(*statement, SQL_HANDLE_STMT) ...
 //   }                                          // frees, unlocks: on every path
 //
-// THE RULE: never hold the connection lock while waiting for the
-// user-interface thread. The lock serialises every thread's use of the one
-// connection; the user-interface thread takes it for F5 and the catalogue
-// window, and may, at shutdown, wait for a worker. A worker that waits for
-// the user-interface thread (a log line handed over, a message box) while it
-// holds the lock can therefore deadlock the program. Build the outcome under
-// the lock (the log text, the diagnostic message), end the scope, and only
-// then hand it over. The same goes for the user-interface thread itself:
-// read what a message box will show under the lock, show it after.
+// THE RULE: never hold a scope while waiting for the user-interface thread.
+// Scopes run on the connection's own thread (db::ConnectionThread), which
+// also serves every other window's work; a step that waited for the window
+// (a log line handed over) inside its scope would keep the statement open
+// meanwhile. Build the outcome inside the scope (the log text, the
+// diagnostic message), end it, and only then hand it over.
 //
 // A scope lives on one thread and is neither copied nor moved. The lock is
 // recursive, so a scope may be opened by a thread that already holds it
