@@ -137,6 +137,7 @@ void CDbInfoDlg::LoadObjects() {
         platform::AddComboItem(detailKindCombo, platform::Sjis("項目情報"));
     }
     selectedName.clear();
+    selectedRawName.clear();
     detailsRun->Drop();
     detailList->ShowMessageColumn();
     // The old rows stay until the answer replaces them, so a quick answer
@@ -185,10 +186,10 @@ void CDbInfoDlg::RunCatalogQuery(results::CatalogQuery query, results::AnswerReq
     // The whole allocate -> ask -> read -> free sequence is one piece of work
     // on the connection thread, so no batch statement runs in between; the
     // answer is read whole, and the open window keeps nothing of the database.
-    run->Start([query, schema = schema, name = selectedRawName](COdbcConn& conn) {
+    auto ask = [query, schema = schema, name = selectedRawName](COdbcConn& conn) {
         return results::RunCatalogCall(conn, query, schema, name);
-    },
-               false, settings->fontSize, settings->resultMax, std::move(keep));
+    };
+    run->Start(std::move(ask), false, settings->fontSize, settings->resultMax, std::move(keep));
 }
 
 void CDbInfoDlg::ShowCatalogAnswer(results::ResultGrid* target, results::Answer& answer) {
