@@ -134,7 +134,6 @@ COdbcConn::~COdbcConn() {
 
 int COdbcConn::Connect(std::string_view dsn, std::string_view user, std::string_view password) {
     auto lock = Lock();
-    stopRequested_ = false;
     allocRefused_ = false;
     std::string connectionString =
         BuildConnectionString(platform::Cp932ToUtf8(dsn), platform::Cp932ToUtf8(user),
@@ -237,10 +236,6 @@ int COdbcConn::AllocStatement() {
     // A statement left over by a careless caller is released, not leaked.
     FreeStatement();
     allocRefused_ = false;
-    if (stopRequested_) {
-        lastReturn_ = SQL_ERROR;
-        return -1;
-    }
     SQLHSTMT handle = SQL_NULL_HSTMT;
     lastReturn_ = SQLAllocHandle(SQL_HANDLE_STMT, connHandle_, &handle);
     if (!Succeeded(lastReturn_)) {
@@ -266,11 +261,6 @@ void COdbcConn::Cancel() {
     if (stmtHandle_ != SQL_NULL_HSTMT) SQLCancel(stmtHandle_);
 }
 
-void COdbcConn::RequestStop() {
-    stopRequested_ = true;
-    Cancel();
-}
-
 void COdbcConn::ClearColumns() {
     columns_.clear();
     // The block is kept for the next result unless a very wide one made it
@@ -286,7 +276,7 @@ void COdbcConn::SetNoResult() {
 
 int COdbcConn::Execute(std::string_view sql) {
     ClearColumns();
-    if (stopRequested_ || !HasStatement()) {
+    if (!HasStatement()) {
         lastReturn_ = SQL_ERROR;
         SetNoResult();
         return -1;

@@ -15,7 +15,7 @@
 // catalogue call) -> read -> free sequence holds Lock() (db::StatementScope
 // does that), so tests that use a connection from several threads stay
 // safe. Connect, Disconnect and the destructor lock by themselves. Cancel
-// and RequestStop may be called from another thread without the lock.
+// may be called from another thread without the lock.
 #pragma once
 
 #include <sql.h>
@@ -182,18 +182,9 @@ public:
 
     // Asks the driver to stop the statement now running on another thread.
     // Takes no connection lock; harmless when no statement exists. A cancel
-    // that comes between two statements is lost: see RequestStop.
+    // that comes between two statements is lost: db::ConnectionThread repeats
+    // it until the work ends.
     void Cancel();
-
-    // The stop for shutdown, which cannot be missed: from now on every
-    // AllocStatement and Execute fails at once (and so every catalogue call
-    // without a statement), and the
-    // statement running now is cancelled. A statement may still start in the
-    // instant between its check and the driver's call, so whoever waits for
-    // the workers calls this again until they are gone. Takes no connection
-    // lock. Connect lifts the stop.
-    void RequestStop();
-    bool StopRequested() const { return stopRequested_.load(); }
 
     // The bound column at index, or null; lets tests see buffer sizes.
     const BoundColumn* FindColumn(int index) const;
@@ -223,7 +214,6 @@ private:
     SQLRETURN lastReturn_ = SQL_SUCCESS;
     // Read by commands on any thread while another may be disconnecting.
     std::atomic<int32_t> connected_{0};
-    std::atomic<bool> stopRequested_{false};
     // The latest AllocStatement was refused by the driver; its reason is on
     // the connection handle.
     bool allocRefused_ = false;
